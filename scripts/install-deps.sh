@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs, once, every Debian package the build, the tests, the demo and the
+# benchmarks need. Safe to run again: it only touches apt when something is missing.
+set -euo pipefail
+
+packages=(
+  cmake make g++ zlib1g-dev googletest
+  clang libclang-rt-14-dev
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  libz-mingw-w64-dev
+  wine wine32:i386
+  xvfb x11-utils imagemagick
+  python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "install-deps: missing packages: ${missing[*]}" >&2
+  echo "install-deps: run this script as root (or install them yourself)" >&2
+  exit 1
+fi
+
+echo "install-deps: installing ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"

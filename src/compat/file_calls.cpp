@@ -1,0 +1,87 @@
+// The classic _l… file calls over POSIX descriptors.
+#include "compat/win32_stand_in.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+HFILE _lopen(LPCSTR path, int style)
+{
+    if (style != OF_READ)
+        return HFILE_ERROR;  // the portable code opens only for reading
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    return fd < 0 ? HFILE_ERROR : fd;
+}
+
+HFILE _lcreat(LPCSTR path, int attribute)
+{
+    // Windows will not truncate a read-only file; root on POSIX would.
+    struct stat st;
+    if (stat(path, &st) == 0) {
+        if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0)
+            return HFILE_ERROR;
+    }
+    mode_t mode = (attribute & 1) ? 0444 : 0666;
+    int fd = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    return fd < 0 ? HFILE_ERROR : fd;
+}
+
+UINT _lread(HFILE file, LPVOID buffer, UINT count)
+{
+    // read() may return less than asked for on a regular file only at its end,
+    // but loop anyway so a short count always means end of file or error.
+    UINT done = 0;
+    while (done < count) {
+        ssize_t got = read(file, static_cast<char*>(buffer) + done, count - done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return UINT(HFILE_ERROR);
+        }
+        if (got == 0)
+            break;
+        done += UINT(got);
+    }
+    return done;
+}
+
+UINT _lwrite(HFILE file, LPCCH buffer, UINT count)
+{
+    if (count == 0) {
+        off_t here = lseek(file, 0, SEEK_CUR);
+        if (here < 0 || ftruncate(file, here) != 0)
+            return UINT(HFILE_ERROR);
+        return 0;
+    }
+    UINT done = 0;
+    while (done < count) {
+        ssize_t put = write(file, buffer + done, count - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            // Windows reports a partial write by its count, a failed one as an error.
+            return done != 0 ? done : UINT(HFILE_ERROR);
+        }
+        done += UINT(put);
+    }
+    return done;
+}
+
+LONG _llseek(HFILE file, LONG offset, int origin)
+{
+    int whence = origin == FILE_BEGIN ? SEEK_SET : origin == FILE_CURRENT ? SEEK_CUR
+               : origin == FILE_END   ? SEEK_END : -1;
+    if (whence < 0)
+        return HFILE_ERROR;
+    // A 32-bit signed position is all the classic call can report.
+    off_t result = lseek(file, off_t(offset), whence);
+    if (result < 0 || result > off_t(INT32_MAX))
+        return HFILE_ERROR;
+    return LONG(result);
+}
+
+HFILE _lclose(HFILE file)
+{
+    return close(file) == 0 ? 0 : HFILE_ERROR;
+}

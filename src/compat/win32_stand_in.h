@@ -1,0 +1,84 @@
+// Native stand-ins for exactly the Win32 calls that the portable code uses, with
+// Windows' contracts: Windows integer widths on every host, HFILE_ERROR for a file
+// that is not open, a signed 32-bit seek offset, movable memory blocks whose size
+// GlobalSize reports. Nothing else of Win32 is imitated here.
+#pragma once
+
+#ifdef _WIN32
+#error "Windows builds use <windows.h>; include compat/platform.h instead"
+#endif
+
+#include <stddef.h>
+#include <stdint.h>
+
+typedef uint8_t BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef uint32_t UINT;
+typedef int32_t BOOL;
+typedef int HFILE;
+typedef size_t SIZE_T;
+typedef void* LPVOID;
+typedef const char* LPCSTR;
+typedef char* LPSTR;
+typedef const char* LPCCH;
+typedef DWORD COLORREF;
+typedef struct HWND__* HWND;
+typedef struct HGLOBAL__* HGLOBAL;
+
+#define TRUE 1
+#define FALSE 0
+#define MAX_PATH 260
+
+#define HFILE_ERROR ((HFILE)-1)
+#define OF_READ 0x0000
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_ZEROINIT 0x0040
+
+#define MB_OK 0x00000000
+#define MB_ICONINFORMATION 0x00000040
+#define IDOK 1
+
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+
+// Classic file calls. HFILE is a POSIX descriptor here.
+HFILE _lopen(LPCSTR path, int style);
+HFILE _lcreat(LPCSTR path, int attribute);  // attribute 1 makes the file read-only
+UINT _lread(HFILE file, LPVOID buffer, UINT count);
+UINT _lwrite(HFILE file, LPCCH buffer, UINT count);  // a count of 0 truncates the file here
+LONG _llseek(HFILE file, LONG offset, int origin);
+HFILE _lclose(HFILE file);
+
+// Global memory: a handle names a block that may move when it is resized.
+HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
+HGLOBAL GlobalReAlloc(HGLOBAL block, SIZE_T bytes, UINT flags);
+LPVOID GlobalLock(HGLOBAL block);
+BOOL GlobalUnlock(HGLOBAL block);
+SIZE_T GlobalSize(HGLOBAL block);
+HGLOBAL GlobalFree(HGLOBAL block);
+
+// Writes "caption: text" to standard error and tells the observer, if any.
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Like Windows, refuses to replace a file that is read-only (no write permission
+// bit here, even for root) or a directory.
+BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags);
+
+// With unique 0: creates a new empty file "<dir>\<prefix up to 3 chars><hex>.TMP"
+// and returns its number, or 0.
+UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR name);
+
+namespace compat {
+
+// Lets tests see every message box the portable code shows.
+typedef void (*MessageBoxObserver)(const char* text, const char* caption, UINT type);
+void SetMessageBoxObserver(MessageBoxObserver observer);
+
+}  // namespace compat

@@ -1,0 +1,108 @@
+#include "package/inflate_stream.h"
+
+#include "package/package_format.h"
+#include "package/scoped_handles.h"
+
+#include <string.h>
+
+namespace {
+
+using package::kStreamStepBytes;
+
+// The loop both adapters share: read at most kStreamStepBytes of input at a time,
+// inflate into a kStreamStepBytes buffer, hand each step's output to `deliver`.
+// Succeeds only when zlib reports the stream's end (its Adler-32 verified); input
+// that runs out first is a truncated stream, never a complete one.
+template <typename Deliver>
+bool InflateStream(HFILE source, DWORD compressed, DWORD* total, Deliver deliver)
+{
+    package::ScopedInflater inflater;
+    if (!inflater.Init())
+        return false;
+    z_stream& stream = inflater.stream();
+
+    unsigned char input[kStreamStepBytes];
+    unsigned char output[kStreamStepBytes];
+    DWORD remaining = compressed;
+    DWORD produced = 0;
+
+    for (;;) {
+        if (stream.avail_in == 0 && remaining != 0) {
+            UINT want = remaining < kStreamStepBytes ? UINT(remaining) : UINT(kStreamStepBytes);
+            UINT got = _lread(source, input, want);
+            if (got == 0 || got == UINT(HFILE_ERROR) || got > want)
+                return false;
+            remaining -= got;
+            stream.next_in = input;
+            stream.avail_in = got;
+        }
+        stream.next_out = output;
+        stream.avail_out = kStreamStepBytes;
+        // With no input left zlib returns Z_BUF_ERROR unless it still has output
+        // pending, so a stream cut short ends here as a failure, never as a loop.
+        int result = inflate(&stream, Z_PARTIAL_FLUSH);
+        DWORD n = kStreamStepBytes - stream.avail_out;
+        if (n != 0) {
+            if (produced + n < produced)
+                return false;  // more than 4 GiB of output cannot be described
+            if (!deliver(output, n, produced))
+                return false;
+            produced += n;
+        }
+        if (result == Z_STREAM_END)
+            break;
+        if (result != Z_OK)
+            return false;
+    }
+    if (!inflater.End())
+        return false;
+    *total = produced;
+    return true;
+}
+
+}  // namespace
+
+HGLOBAL UncompressDataFromDisk(HFILE file, DWORD* length)
+{
+    package::ScopedGlobalBlock block;
+    auto append = [&block](const unsigned char* bytes, DWORD n, DWORD offset) {
+        if (block.get() == nullptr) {
+            HGLOBAL fresh = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, n);
+            if (fresh == nullptr)
+                return false;
+            block.reset(fresh);
+        } else {
+            HGLOBAL grown = GlobalReAlloc(block.get(), SIZE_T(offset) + n, GMEM_MOVEABLE | GMEM_ZEROINIT);
+            if (grown == nullptr)
+                return false;  // the old block is still valid and still ours
+            block.reset(grown);
+        }
+        package::ScopedGlobalLock lock(block.get());
+        if (lock.data() == nullptr)
+            return false;
+        memcpy(static_cast<unsigned char*>(lock.data()) + offset, bytes, n);
+        return true;
+    };
+    DWORD total = 0;
+    if (!InflateStream(file, *length, &total, append))
+        return nullptr;
+    if (total == 0)
+        return nullptr;
+    *length = total;
+    return block.release();
+}
+
+int UncompressDataToFile(HFILE destination, HFILE source, DWORD* length)
+{
+    auto write = [destination](const unsigned char* bytes, DWORD n, DWORD) {
+        if (_lwrite(destination, reinterpret_cast<LPCCH>(bytes), UINT(n)) == UINT(n))
+            return true;
+        MessageBoxA(nullptr, "Ooops", "Yo...", MB_OK);
+        return false;
+    };
+    DWORD total = 0;
+    if (!InflateStream(source, *length, &total, write))
+        return 0;
+    *length = total;
+    return 1;
+}

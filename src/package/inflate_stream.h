@@ -1,0 +1,17 @@
+// Inflation of one compressed stream of the package, read from the current
+// position of an open file in steps of 8192 bytes, so no stream is ever held whole.
+#pragma once
+
+#include "compat/platform.h"
+
+// Inflates *length compressed bytes from `file` into a new movable global block.
+// On success returns the (unlocked) block, sized exactly to the output, and sets
+// *length to the inflated size. Returns NULL on any failure, and for a stream that
+// inflates to nothing. A stream that ends before zlib sees its end is a failure.
+HGLOBAL UncompressDataFromDisk(HFILE file, DWORD* length);
+
+// Inflates *length compressed bytes from `source` and writes the output to
+// `destination` at its current position. Returns 1 and sets *length to the bytes
+// written, or 0. A short write shows the "Ooops" box once. Bytes already written
+// stay in the destination; removing it is the caller's business.
+int UncompressDataToFile(HFILE destination, HFILE source, DWORD* length);

@@ -1,0 +1,30 @@
+#include "package/installer_state.h"
+
+#include <string.h>
+
+package::InstHeader instheader;
+package::InstScr instscr;
+package::InstDoc instdoc;
+package::InstLogo instlogo;
+package::InstEnd instend;
+DWORD scrpos;
+HGLOBAL doc;
+HGLOBAL image;
+
+void ClearInstallerRecords()
+{
+    memset(&instheader, 0, sizeof instheader);
+    memset(&instscr, 0, sizeof instscr);
+    memset(&instdoc, 0, sizeof instdoc);
+    memset(&instlogo, 0, sizeof instlogo);
+}
+
+void ReleaseInstallerBlocks()
+{
+    if (image != nullptr)
+        GlobalFree(image);
+    if (doc != nullptr)
+        GlobalFree(doc);
+    image = nullptr;
+    doc = nullptr;
+}

@@ -1,0 +1,22 @@
+// What the package reader learns about the running installer. Filled once at
+// start-up; everything else only reads it.
+#pragma once
+
+#include "compat/platform.h"
+#include "package/package_format.h"
+
+extern package::InstHeader instheader;
+extern package::InstScr instscr;
+extern package::InstDoc instdoc;
+extern package::InstLogo instlogo;
+extern package::InstEnd instend;
+extern DWORD scrpos;   // file offset of the saver chunk; 0 when there is none
+extern HGLOBAL doc;    // inflated document, or NULL
+extern HGLOBAL image;  // inflated logo (packed DIB), or NULL
+
+// Zeroes the header, saver, document and logo records (the trailer is read first
+// and needs no clearing).
+void ClearInstallerRecords();
+
+// Frees the document and logo blocks and sets them to NULL.
+void ReleaseInstallerBlocks();

@@ -1,0 +1,118 @@
+// The installer package: the one definition of what the authoring tool appends to
+// the stub and of the records the stub reads back. The stub, the packer and the
+// tests all include this header.
+//
+//   offset 0        stub image (the executable as built; its CRC-32 is the self-check)
+//   H               "ihdr" InstHeader   1370 bytes (+ dwLength-1370 bytes skipped)
+//   ...             "iscr" InstScr       310 bytes + zlib stream of the saver
+//                   "idoc" InstDoc        48 bytes + zlib stream of the document  (optional)
+//                   "ilgo" InstLogo       52 bytes + zlib stream of the logo DIB  (optional)
+//                   (chunks tile the space without gaps; unknown tags are skipped)
+//   S-56 .. S-1     "iend" InstEnd        56 bytes; holds S-H and the header's CRC, masked
+//
+// Every integer is a little-endian 32-bit value; every string is zero-terminated
+// ANSI text inside a fixed-width field.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+namespace package {
+
+// Tags as the little-endian values of their four ASCII bytes ("ihdr" is 'i' in byte 0).
+constexpr uint32_t MakeTag(char a, char b, char c, char d)
+{
+    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 |
+           uint32_t(uint8_t(d)) << 24;
+}
+
+constexpr uint32_t kTagHeader = MakeTag('i', 'h', 'd', 'r');
+constexpr uint32_t kTagSaver = MakeTag('i', 's', 'c', 'r');
+constexpr uint32_t kTagDocument = MakeTag('i', 'd', 'o', 'c');
+constexpr uint32_t kTagLogo = MakeTag('i', 'l', 'g', 'o');
+constexpr uint32_t kTagEnd = MakeTag('i', 'e', 'n', 'd');
+static_assert(kTagHeader == 0x72646869u, "tag byte order");
+static_assert(kTagSaver == 0x72637369u, "tag byte order");
+static_assert(kTagDocument == 0x636F6469u, "tag byte order");
+static_assert(kTagLogo == 0x6F676C69u, "tag byte order");
+static_assert(kTagEnd == 0x646E6569u, "tag byte order");
+
+// The trailer stores these two values XORed with fixed masks.
+constexpr uint32_t kHeaderDistanceMask = 0x3E5B72D9u;
+constexpr uint32_t kHeaderCrcMask = 0xC4A1086Fu;
+
+constexpr uint32_t kStreamStepBytes = 8192;
+
+#pragma pack(push, 1)
+
+struct InstHeader {
+    uint32_t dwTag;
+    uint32_t dwLength;
+    uint8_t reserved0[8];
+    uint32_t crColour;  // COLORREF: red in the low byte
+    uint32_t nTimeout;  // minutes
+    uint8_t reserved1[790];
+    char szTitle[262];
+    char szDescription[294];
+};
+
+struct InstScr {
+    uint32_t dwTag;
+    uint32_t dwLength;
+    uint8_t reserved0[8];
+    char szFileName[294];
+};
+
+struct InstDoc {
+    uint32_t dwTag;
+    uint32_t dwLength;
+    uint8_t reserved0[4];
+    uint32_t dwSize;  // inflated size of the document
+    uint8_t reserved1[32];
+};
+
+struct InstLogo {
+    uint32_t dwTag;
+    uint32_t dwLength;
+    uint8_t reserved0[44];
+};
+
+struct InstEnd {
+    uint32_t dwTag;
+    uint32_t dwLength;
+    uint8_t reserved0[4];
+    uint32_t dwHeaderDistance;  // S - H, XOR kHeaderDistanceMask
+    uint32_t dwHeaderCrc;       // CRC-32 of the 1370-byte header record, XOR kHeaderCrcMask
+    uint32_t dwStubCheck;       // CRC-32 of bytes 0 .. H-1, unmasked
+    uint8_t reserved1[32];
+};
+
+#pragma pack(pop)
+
+static_assert(sizeof(InstHeader) == 1370, "InstHeader layout");
+static_assert(offsetof(InstHeader, dwLength) == 4, "InstHeader layout");
+static_assert(offsetof(InstHeader, crColour) == 16, "InstHeader layout");
+static_assert(offsetof(InstHeader, nTimeout) == 20, "InstHeader layout");
+static_assert(offsetof(InstHeader, szTitle) == 814, "InstHeader layout");
+static_assert(offsetof(InstHeader, szDescription) == 1076, "InstHeader layout");
+
+static_assert(sizeof(InstScr) == 310, "InstScr layout");
+static_assert(offsetof(InstScr, szFileName) == 16, "InstScr layout");
+
+static_assert(sizeof(InstDoc) == 48, "InstDoc layout");
+static_assert(offsetof(InstDoc, dwSize) == 12, "InstDoc layout");
+
+static_assert(sizeof(InstLogo) == 52, "InstLogo layout");
+
+static_assert(sizeof(InstEnd) == 56, "InstEnd layout");
+static_assert(offsetof(InstEnd, dwHeaderDistance) == 12, "InstEnd layout");
+static_assert(offsetof(InstEnd, dwHeaderCrc) == 16, "InstEnd layout");
+static_assert(offsetof(InstEnd, dwStubCheck) == 20, "InstEnd layout");
+
+constexpr uint32_t kHeaderRecordSize = sizeof(InstHeader);
+constexpr uint32_t kSaverRecordSize = sizeof(InstScr);
+constexpr uint32_t kDocumentRecordSize = sizeof(InstDoc);
+constexpr uint32_t kLogoRecordSize = sizeof(InstLogo);
+constexpr uint32_t kTrailerSize = sizeof(InstEnd);
+
+}  // namespace package

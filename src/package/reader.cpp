@@ -1,0 +1,159 @@
+#include "package/reader.h"
+
+#include "package/crc32.h"
+#include "package/inflate_stream.h"
+#include "package/installer_state.h"
+#include "package/package_format.h"
+#include "package/scoped_handles.h"
+
+namespace package {
+
+void TerminateRecordStrings()
+{
+    instheader.szTitle[sizeof instheader.szTitle - 1] = '\0';
+    instheader.szDescription[sizeof instheader.szDescription - 1] = '\0';
+    instscr.szFileName[sizeof instscr.szFileName - 1] = '\0';
+}
+
+bool ComputeStubCheck(HFILE file, DWORD length, uint32_t* crc)
+{
+    if (_llseek(file, 0, FILE_BEGIN) != 0)
+        return false;
+    unsigned char buffer[kStreamStepBytes];
+    uint32_t c = 0;
+    while (length != 0) {
+        UINT want = length < kStreamStepBytes ? UINT(length) : UINT(kStreamStepBytes);
+        if (_lread(file, buffer, want) != want)
+            return false;
+        c = crc32(c, buffer, want);
+        length -= want;
+    }
+    *crc = c;
+    return true;
+}
+
+}  // namespace package
+
+namespace {
+
+using namespace package;
+
+bool ReadExactly(HFILE file, void* buffer, UINT count)
+{
+    return _lread(file, buffer, count) == count;
+}
+
+bool SeekTo(HFILE file, DWORD position)
+{
+    return position <= DWORD(INT32_MAX) && _llseek(file, LONG(position), FILE_BEGIN) == LONG(position);
+}
+
+// Reads a chunk's record at the current position and inflates the stream that
+// follows it into a new block, replacing (and freeing) any block of that kind.
+bool LoadInflatedChunk(HFILE file, void* record, DWORD recordSize, DWORD chunkLength, HGLOBAL* slot)
+{
+    if (!ReadExactly(file, record, recordSize))
+        return false;
+    DWORD compressed = chunkLength - recordSize;
+    HGLOBAL block = UncompressDataFromDisk(file, &compressed);
+    if (block == nullptr)
+        return false;
+    if (*slot != nullptr)
+        GlobalFree(*slot);
+    *slot = block;
+    return true;
+}
+
+// Visits the chunks from `pos` up to the first "iend" or zero length. Every step
+// moves forward by a positive length that stays inside the file, so the walk
+// ends and never revisits a position.
+bool WalkChunks(HFILE file, DWORD pos, DWORD fileSize)
+{
+    for (;;) {
+        if (!SeekTo(file, pos))
+            return false;
+        uint32_t frame[2];
+        if (!ReadExactly(file, &frame[0], 4) || !ReadExactly(file, &frame[1], 4))
+            return false;
+        if (!SeekTo(file, pos))
+            return false;
+        uint32_t tag = frame[0];
+        DWORD length = frame[1];
+        if (length == 0)
+            return true;
+        if (length > fileSize - pos)
+            return false;  // past the end of the file, or wrapping around 2^32
+
+        switch (tag) {
+        case kTagDocument:
+            if (length < kDocumentRecordSize || !LoadInflatedChunk(file, &instdoc, kDocumentRecordSize, length, &doc))
+                return false;
+            break;
+        case kTagLogo:
+            if (length < kLogoRecordSize || !LoadInflatedChunk(file, &instlogo, kLogoRecordSize, length, &image))
+                return false;
+            break;
+        case kTagSaver:
+            if (length < kSaverRecordSize)
+                return false;
+            scrpos = pos;
+            if (!ReadExactly(file, &instscr, kSaverRecordSize))
+                return false;
+            break;
+        default:
+            break;
+        }
+        pos += length;
+        if (tag == kTagEnd)
+            return true;
+    }
+}
+
+int LoadFromOpenFile(HFILE file)
+{
+    LONG end = _llseek(file, 0, FILE_END);
+    if (end == HFILE_ERROR || DWORD(end) < kTrailerSize)
+        return 0;
+    DWORD fileSize = DWORD(end);
+
+    if (!SeekTo(file, fileSize - kTrailerSize) || !ReadExactly(file, &instend, kTrailerSize))
+        return 0;
+    if (instend.dwTag != kTagEnd)
+        return 0;
+    uint32_t expectedCrc = instend.dwHeaderCrc ^ kHeaderCrcMask;
+    DWORD distance = instend.dwHeaderDistance ^ kHeaderDistanceMask;
+
+    // The distance counts from the header to the end of the file: it must leave
+    // room for a header record and the trailer, and not reach before the file.
+    if (distance < kHeaderRecordSize + kTrailerSize || distance > fileSize)
+        return 0;
+    DWORD headerPos = fileSize - distance;
+    if (!SeekTo(file, headerPos) || !ReadExactly(file, &instheader, kHeaderRecordSize))
+        return 0;
+    if (instheader.dwTag != kTagHeader)
+        return 0;
+    if (crc32(0, &instheader, kHeaderRecordSize) != expectedCrc)
+        return 0;
+    TerminateRecordStrings();
+    if (instheader.dwLength < kHeaderRecordSize || instheader.dwLength > fileSize - headerPos)
+        return 0;
+
+    if (!WalkChunks(file, headerPos + instheader.dwLength, fileSize))
+        return 0;
+    TerminateRecordStrings();
+
+    uint32_t stubCheck = 0;
+    if (!ComputeStubCheck(file, headerPos, &stubCheck) || stubCheck != instend.dwStubCheck)
+        return 0;
+    return 1;
+}
+
+}  // namespace
+
+int LoadInstaller(HWND, const char* path)
+{
+    ScopedFile file(_lopen(path, OF_READ));
+    if (!file.valid())
+        return 0;
+    return LoadFromOpenFile(file.get());
+}

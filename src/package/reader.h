@@ -1,0 +1,24 @@
+// Finds the installer package at the end of the stub's own executable, verifies
+// it and loads it: fills the records, scrpos, and the doc and image blocks of
+// installer_state.h.
+#pragma once
+
+#include "compat/platform.h"
+
+#include <stdint.h>
+
+// 1 when the package was found, verified and all its parts loaded; 0 otherwise.
+// The file is closed on every path. `window` is not used.
+int LoadInstaller(HWND window, const char* path);
+
+namespace package {
+
+// Cuts each string field of the loaded records at its field's end, so that a full
+// field without a terminating zero is never read past.
+void TerminateRecordStrings();
+
+// CRC-32 of the first `length` bytes of `file` (the stub image), read from offset 0
+// in pieces. Returns false if the bytes cannot all be read.
+bool ComputeStubCheck(HFILE file, DWORD length, uint32_t* crc);
+
+}  // namespace package

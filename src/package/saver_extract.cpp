@@ -1,0 +1,76 @@
+#include "package/saver_extract.h"
+
+#include "package/inflate_stream.h"
+#include "package/package_format.h"
+#include "package/scoped_handles.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace package {
+
+bool DirectoryOf(const char* path, char* directory, size_t size)
+{
+    const char* cut = nullptr;
+    for (const char* p = path; *p != '\0'; ++p) {
+        if (*p == '\\' || *p == '/' || (*p == ':' && p == path + 1))
+            cut = p;
+    }
+    if (cut == nullptr)
+        return snprintf(directory, size, ".") < int(size);
+    // Keep a root or drive separator ("C:\", "/") so the directory stays absolute.
+    size_t length = size_t(cut - path) + 1;
+    if (length >= size)
+        return false;
+    memcpy(directory, path, length);
+    directory[length] = '\0';
+    return true;
+}
+
+}  // namespace package
+
+namespace {
+
+using namespace package;
+
+// Inflates the saver chunk at `offset` of the open executable into the open file.
+bool InflateSaverChunk(HFILE source, HFILE target, DWORD offset)
+{
+    if (offset > DWORD(INT32_MAX) || _llseek(source, LONG(offset), FILE_BEGIN) != LONG(offset))
+        return false;
+    InstScr record;
+    if (_lread(source, &record, kSaverRecordSize) != kSaverRecordSize)
+        return false;
+    // Without a saver chunk offset 0 points at the stub image; refuse it here
+    // rather than inflate whatever lies there.
+    if (record.dwTag != kTagSaver || record.dwLength < kSaverRecordSize)
+        return false;
+    DWORD compressed = record.dwLength - kSaverRecordSize;
+    return UncompressDataToFile(target, source, &compressed) == 1;
+}
+
+}  // namespace
+
+int WriteSaverFile(const char* destination, const char* source, DWORD offset)
+{
+    ScopedFile executable(_lopen(source, OF_READ));
+    if (!executable.valid())
+        return 0;
+
+    char directory[MAX_PATH];
+    char temporary[MAX_PATH];
+    if (!DirectoryOf(destination, directory, sizeof directory))
+        return 0;
+    if (GetTempFileNameA(directory, "QJX", 0, temporary) == 0)
+        return 0;
+
+    ScopedFile target(_lcreat(temporary, 0));
+    bool complete = target.valid() && InflateSaverChunk(executable.get(), target.get(), offset);
+    target.Close();
+    executable.Close();
+
+    if (complete && MoveFileExA(temporary, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 1;
+    remove(temporary);
+    return 0;
+}
