@@ -74,10 +74,19 @@ LONG _llseek(HFILE file, LONG offset, int origin)
                : origin == FILE_END   ? SEEK_END : -1;
     if (whence < 0)
         return HFILE_ERROR;
-    // A 32-bit signed position is all the classic call can report.
-    off_t result = lseek(file, off_t(offset), whence);
-    if (result < 0 || result > off_t(INT32_MAX))
+    // A 32-bit signed position is all the classic call can report. A refused seek
+    // leaves the file where it was, as on Windows; lseek has moved it already when
+    // the new position is merely too large.
+    off_t before = lseek(file, 0, SEEK_CUR);
+    if (before < 0)
         return HFILE_ERROR;
+    off_t result = lseek(file, off_t(offset), whence);
+    if (result < 0)
+        return HFILE_ERROR;
+    if (result > off_t(INT32_MAX)) {
+        lseek(file, before, SEEK_SET);
+        return HFILE_ERROR;
+    }
     return LONG(result);
 }
 

@@ -81,6 +81,9 @@ bool WalkChunks(HFILE file, DWORD pos, DWORD fileSize)
         DWORD length = frame[1];
         if (length == 0)
             return true;
+        // The walk ends at "iend" whatever its length says; a writer need not fill it in.
+        if (tag == kTagEnd)
+            return true;
         if (length > fileSize - pos)
             return false;  // past the end of the file, or wrapping around 2^32
 
@@ -104,8 +107,6 @@ bool WalkChunks(HFILE file, DWORD pos, DWORD fileSize)
             break;
         }
         pos += length;
-        if (tag == kTagEnd)
-            return true;
     }
 }
 

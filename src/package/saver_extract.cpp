@@ -57,6 +57,14 @@ int WriteSaverFile(const char* destination, const char* source, DWORD offset)
     if (!executable.valid())
         return 0;
 
+#ifdef _WIN32
+    // Windows' MoveFileEx will not replace a read-only file, but Wine's does; ask
+    // first, so that a read-only destination is kept wherever the stub runs.
+    DWORD attributes = GetFileAttributesA(destination);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return 0;
+#endif
+
     char directory[MAX_PATH];
     char temporary[MAX_PATH];
     if (!DirectoryOf(destination, directory, sizeof directory))

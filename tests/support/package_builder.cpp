@@ -46,6 +46,27 @@ Bytes CompressibleBytes(size_t count)
     return out;
 }
 
+Bytes StoredZlib(const Bytes& data)
+{
+    Bytes out = {0x78, 0x01};  // deflate, 32 KB window, no dictionary; 0x7801 % 31 == 0
+    size_t done = 0;
+    do {
+        size_t n = data.size() - done < 65535 ? data.size() - done : 65535;
+        bool last = done + n == data.size();
+        out.push_back(last ? 1 : 0);  // BFINAL, BTYPE 00 (stored), byte-aligned
+        out.push_back(uint8_t(n));
+        out.push_back(uint8_t(n >> 8));
+        out.push_back(uint8_t(~n));
+        out.push_back(uint8_t(~n >> 8));
+        out.insert(out.end(), data.begin() + long(done), data.begin() + long(done + n));
+        done += n;
+    } while (done < data.size());
+    uint32_t check = uint32_t(adler32(1L, data.data(), uInt(data.size())));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(uint8_t(check >> shift));  // Adler-32 is big-endian
+    return out;
+}
+
 void PutU32(Bytes& bytes, size_t offset, uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
@@ -135,6 +156,15 @@ PackageBuilder& PackageBuilder::Saver(const Bytes& program, const std::string& n
     memset(&record, 0, sizeof record);
     CopyField(record.szFileName, sizeof record.szFileName, name);
     chunks_.push_back({kTagSaver, RecordChunk(record, kTagSaver, Deflate(program, level))});
+    return *this;
+}
+
+PackageBuilder& PackageBuilder::SaverStream(const Bytes& stream, const std::string& name)
+{
+    InstScr record;
+    memset(&record, 0, sizeof record);
+    CopyField(record.szFileName, sizeof record.szFileName, name);
+    chunks_.push_back({kTagSaver, RecordChunk(record, kTagSaver, stream)});
     return *this;
 }
 

@@ -16,6 +16,10 @@ Bytes Deflate(const Bytes& data, int level = 9);
 Bytes RandomBytes(size_t count, uint32_t seed);
 // Bytes that compress well (repeating text with a counter).
 Bytes CompressibleBytes(size_t count);
+// A zlib stream of stored (uncompressed) deflate blocks: its length is exactly
+// data.size() + 2 + 4 + 5 per block of at most 65535 bytes, so a test can make a
+// stream of any length it needs.
+Bytes StoredZlib(const Bytes& data);
 
 void PutU32(Bytes& bytes, size_t offset, uint32_t value);
 uint32_t GetU32(const Bytes& bytes, size_t offset);
@@ -39,6 +43,8 @@ public:
     PackageBuilder& HeaderExtra(size_t count);
 
     PackageBuilder& Saver(const Bytes& program, const std::string& name = "MYSAVER.SCR", int level = 9);
+    // A saver chunk around an already compressed (or deliberately broken) stream.
+    PackageBuilder& SaverStream(const Bytes& stream, const std::string& name = "MYSAVER.SCR");
     // dwSize defaults to the document's length.
     PackageBuilder& Document(const Bytes& content, int64_t dwSize = -1);
     PackageBuilder& Logo(const Bytes& dib);

@@ -1,0 +1,186 @@
+// The classic file calls of the host stand-in keep Windows' contracts, which the
+// package code relies on: exact counts, HFILE_ERROR, a signed 32-bit position.
+#include "compat/win32_stand_in.h"
+#include "support/package_builder.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using testsupport::Bytes;
+
+class FileCallsTest : public ::testing::Test {
+protected:
+    std::string MakeFile(const std::string& name, const Bytes& bytes)
+    {
+        std::string path = dir_.Path(name);
+        testsupport::WriteFileBytes(path, bytes);
+        return path;
+    }
+
+    testsupport::TempDir dir_;
+};
+
+TEST_F(FileCallsTest, ReadsDeliverTheCountAskedForUntilTheEnd)
+{
+    Bytes content = testsupport::RandomBytes(100000, 1);
+    HFILE file = _lopen(MakeFile("data", content).c_str(), OF_READ);
+    ASSERT_NE(file, HFILE_ERROR);
+    Bytes got(content.size() + 10);
+    EXPECT_EQ(_lread(file, got.data(), 70000), 70000u);
+    // Short only at the end of the file, then nothing.
+    EXPECT_EQ(_lread(file, got.data() + 70000, 40000), 30000u);
+    EXPECT_EQ(_lread(file, got.data(), 1), 0u);
+    got.resize(content.size());
+    EXPECT_EQ(got, content);
+    EXPECT_EQ(_lread(file, got.data(), 0), 0u);
+    EXPECT_EQ(_lclose(file), 0);
+}
+
+TEST_F(FileCallsTest, ReadsFromAPipeAreCollectedToTheFullCount)
+{
+    // A pipe hands data over in pieces; the count must still be exact.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(fds[0]);
+        for (int i = 0; i < 10; ++i) {
+            char piece[100];
+            memset(piece, 'a' + i, sizeof piece);
+            if (write(fds[1], piece, sizeof piece) != ssize_t(sizeof piece))
+                _exit(1);
+            usleep(2000);
+        }
+        _exit(0);
+    }
+    close(fds[1]);
+    char buffer[1000];
+    EXPECT_EQ(_lread(fds[0], buffer, sizeof buffer), 1000u);
+    EXPECT_EQ(buffer[999], 'j');
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+}
+
+TEST_F(FileCallsTest, MissingOrUnopenedFilesGiveHfileError)
+{
+    EXPECT_EQ(_lopen(dir_.Path("absent").c_str(), OF_READ), HFILE_ERROR);
+    EXPECT_EQ(_lopen((dir_.Path("absent") + "/x").c_str(), OF_READ), HFILE_ERROR);
+    EXPECT_EQ(_lcreat((dir_.Path("absent") + "/x").c_str(), 0), HFILE_ERROR);
+    char byte;
+    EXPECT_EQ(_lread(HFILE_ERROR, &byte, 1), UINT(HFILE_ERROR));
+    EXPECT_EQ(_lwrite(HFILE_ERROR, "x", 1), UINT(HFILE_ERROR));
+    EXPECT_EQ(_llseek(HFILE_ERROR, 0, FILE_BEGIN), HFILE_ERROR);
+    EXPECT_EQ(_lclose(HFILE_ERROR), HFILE_ERROR);
+}
+
+TEST_F(FileCallsTest, OpenForReadingRefusesWrites)
+{
+    HFILE file = _lopen(MakeFile("data", {1, 2, 3}).c_str(), OF_READ);
+    ASSERT_NE(file, HFILE_ERROR);
+    EXPECT_EQ(_lwrite(file, "x", 1), UINT(HFILE_ERROR));
+    _lclose(file);
+    EXPECT_EQ(testsupport::ReadFileBytes(dir_.Path("data")), (Bytes{1, 2, 3}));
+}
+
+TEST_F(FileCallsTest, SeekPositionIsASigned32BitValue)
+{
+    HFILE file = _lopen(MakeFile("data", Bytes(1000, 7)).c_str(), OF_READ);
+    ASSERT_NE(file, HFILE_ERROR);
+    EXPECT_EQ(_llseek(file, 100, FILE_BEGIN), 100);
+    EXPECT_EQ(_llseek(file, 50, FILE_CURRENT), 150);
+    EXPECT_EQ(_llseek(file, -56, FILE_END), 944);
+    EXPECT_EQ(_llseek(file, 0, FILE_END), 1000);
+    EXPECT_EQ(_llseek(file, 10, 3), HFILE_ERROR);  // no such origin
+
+    // A position before the start is refused, and the file stays where it was.
+    EXPECT_EQ(_llseek(file, 300, FILE_BEGIN), 300);
+    EXPECT_EQ(_llseek(file, -1, FILE_BEGIN), HFILE_ERROR);
+    EXPECT_EQ(_llseek(file, -1001, FILE_END), HFILE_ERROR);
+    EXPECT_EQ(_llseek(file, -301, FILE_CURRENT), HFILE_ERROR);
+    EXPECT_EQ(_llseek(file, 0, FILE_CURRENT), 300);
+
+    // The largest position is 2^31 - 1; one beyond cannot be reported.
+    EXPECT_EQ(_llseek(file, 0x7FFFFFFF, FILE_BEGIN), 0x7FFFFFFF);
+    EXPECT_EQ(_llseek(file, 1, FILE_CURRENT), HFILE_ERROR);
+    EXPECT_EQ(_llseek(file, 0, FILE_CURRENT), 0x7FFFFFFF);
+    EXPECT_EQ(_llseek(file, 0x7FFFFFFF, FILE_END), HFILE_ERROR);
+    EXPECT_EQ(_llseek(file, 0, FILE_CURRENT), 0x7FFFFFFF);
+    _lclose(file);
+}
+
+TEST_F(FileCallsTest, FileBeyond2GiBCannotBeMeasured)
+{
+    // Sparse: no disk space is used.
+    std::string path = dir_.Path("big");
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, off_t(0x80000000LL) + 4096), 0);
+    close(fd);
+    HFILE file = _lopen(path.c_str(), OF_READ);
+    ASSERT_NE(file, HFILE_ERROR);
+    EXPECT_EQ(_llseek(file, 10, FILE_BEGIN), 10);
+    EXPECT_EQ(_llseek(file, 0, FILE_END), HFILE_ERROR);
+    EXPECT_EQ(_llseek(file, 0, FILE_CURRENT), 10);
+    EXPECT_EQ(_llseek(file, -4097, FILE_END), 0x7FFFFFFF);
+    _lclose(file);
+}
+
+TEST_F(FileCallsTest, CreateTruncatesAnExistingFile)
+{
+    std::string path = MakeFile("data", testsupport::RandomBytes(5000, 2));
+    HFILE file = _lcreat(path.c_str(), 0);
+    ASSERT_NE(file, HFILE_ERROR);
+    EXPECT_EQ(_llseek(file, 0, FILE_END), 0);
+    EXPECT_EQ(_lwrite(file, "abc", 3), 3u);
+    EXPECT_EQ(_lclose(file), 0);
+    EXPECT_EQ(testsupport::ReadFileBytes(path), (Bytes{'a', 'b', 'c'}));
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & 0200, 0u);
+}
+
+TEST_F(FileCallsTest, CreateRefusesAReadOnlyFileEvenForRoot)
+{
+    Bytes content = testsupport::RandomBytes(100, 3);
+    std::string path = MakeFile("data", content);
+    testsupport::MakeReadOnly(path);
+    EXPECT_EQ(_lcreat(path.c_str(), 0), HFILE_ERROR);
+    EXPECT_EQ(testsupport::ReadFileBytes(path), content);
+}
+
+TEST_F(FileCallsTest, CreateRefusesADirectory)
+{
+    testsupport::MakeDirectory(dir_.Path("sub"));
+    EXPECT_EQ(_lcreat(dir_.Path("sub").c_str(), 0), HFILE_ERROR);
+}
+
+TEST_F(FileCallsTest, ReadOnlyAttributeMakesAReadOnlyFile)
+{
+    std::string path = dir_.Path("data");
+    HFILE file = _lcreat(path.c_str(), 1);
+    ASSERT_NE(file, HFILE_ERROR);
+    EXPECT_EQ(_lwrite(file, "abc", 3), 3u);  // the handle itself may write
+    _lclose(file);
+    EXPECT_EQ(_lcreat(path.c_str(), 0), HFILE_ERROR);
+    EXPECT_EQ(testsupport::ReadFileBytes(path), (Bytes{'a', 'b', 'c'}));
+}
+
+TEST_F(FileCallsTest, WriteToAFullDeviceReportsAnError)
+{
+    HFILE full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    EXPECT_EQ(_lwrite(full, "abc", 3), UINT(HFILE_ERROR));
+    close(full);
+}
+
+}  // namespace
