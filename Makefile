@@ -32,8 +32,8 @@ test-win32: win32
 check: test-host test-host-asan test-win32
 	@echo "make check: all suites passed"
 
-demo: deps
-	@echo "make demo: the demo installer arrives with the packer; nothing to run yet."
+demo: host win32
+	scripts/demo.sh
 
 clean:
 	rm -rf build

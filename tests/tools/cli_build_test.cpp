@@ -1,0 +1,365 @@
+// `saverpack build` through its command line: round trips through inspect and
+// extract, every refusal, and never a stray output file.
+#include "cli.h"
+#include "loaded_package.h"
+#include "run_saverpack.h"
+
+#include "package/package_format.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <stdio.h>
+
+namespace {
+
+using packertest::Contains;
+using packertest::Inputs;
+using packertest::RunResult;
+using packertest::RunSaverpack;
+using testsupport::Bytes;
+
+struct ChunkRow {
+    unsigned offset;
+    unsigned length;
+    std::string tag;
+};
+
+// The rows of inspect's chunk table, in order.
+std::vector<ChunkRow> ChunkRows(const std::string& report)
+{
+    std::vector<ChunkRow> rows;
+    size_t table = report.find("chunks:\n");
+    if (table == std::string::npos)
+        return rows;
+    std::istringstream in(report.substr(table));
+    std::string line;
+    std::getline(in, line);  // "chunks:"
+    std::getline(in, line);  // column heads
+    while (std::getline(in, line)) {
+        unsigned offset = 0, length = 0;
+        char tag[16] = {};
+        if (sscanf(line.c_str(), "%u %u %15s", &offset, &length, tag) != 3)
+            break;
+        rows.push_back({offset, length, tag});
+    }
+    return rows;
+}
+
+TEST(SaverpackBuild, RoundTripsEveryMixOfDocumentAndLogo)
+{
+    for (bool withDocument : {false, true}) {
+        for (int logoBits : {0, 1, 4, 8, 24}) {
+            SCOPED_TRACE(std::string(withDocument ? "document" : "no document") + ", logo bits " +
+                         std::to_string(logoBits));
+            Inputs in;
+            std::vector<std::string> args = in.BuildArgs();
+            args.insert(args.end(), {"--description", "Watch them fly", "--colour", "80FF0a", "--timeout", "25"});
+            if (withDocument)
+                args.insert(args.end(), {"--document", in.document});
+            Bytes dib;
+            if (logoBits != 0)
+                args.insert(args.end(), {"--logo", in.Logo(logoBits, &dib)});
+            std::vector<std::string> before = in.dir.List();
+
+            RunResult built = RunSaverpack(args);
+            ASSERT_EQ(built.code, 0) << built.err;
+            EXPECT_EQ(built.err, "");
+            // Exactly one new file: no temporary file stays behind.
+            std::vector<std::string> expected = before;
+            expected.push_back("setup.exe");
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(in.dir.List(), expected);
+
+            Bytes installer = testsupport::ReadFileBytes(in.output);
+            EXPECT_TRUE(std::equal(in.stubBytes.begin(), in.stubBytes.end(), installer.begin()));
+
+            RunResult report = RunSaverpack({"inspect", in.output, "--verify"});
+            ASSERT_EQ(report.code, 0) << report.out << report.err;
+            EXPECT_TRUE(Contains(report.out, "title        \"Flying Things\"\n")) << report.out;
+            EXPECT_TRUE(Contains(report.out, "description  \"Watch them fly\"\n"));
+            EXPECT_TRUE(Contains(report.out, "colour       80FF0A (COLORREF 0x000AFF80)\n"));
+            EXPECT_TRUE(Contains(report.out, "timeout      25 minutes\n"));
+            EXPECT_TRUE(Contains(report.out, "saver        \"flying.scr\""));
+            EXPECT_TRUE(Contains(report.out, withDocument ? "document     4000 bytes\n" : "document     none\n"));
+            EXPECT_TRUE(Contains(report.out, logoBits == 0 ? std::string("logo         none\n")
+                                                           : "logo         13 x 9, " + std::to_string(logoBits) +
+                                                                 " bits per pixel\n"));
+            EXPECT_TRUE(Contains(report.out, "verify: the saver inflates to 30000 bytes\n"));
+            EXPECT_FALSE(Contains(report.out, "note:")) << report.out;
+
+            // The table tiles the file from the end of the stub to its last byte.
+            std::vector<ChunkRow> rows = ChunkRows(report.out);
+            std::vector<std::string> tags = {"\"ihdr\"", "\"iscr\""};
+            if (withDocument)
+                tags.push_back("\"idoc\"");
+            if (logoBits != 0)
+                tags.push_back("\"ilgo\"");
+            tags.push_back("\"iend\"");
+            ASSERT_EQ(rows.size(), tags.size()) << report.out;
+            unsigned pos = unsigned(in.stubBytes.size());
+            for (size_t i = 0; i < rows.size(); ++i) {
+                EXPECT_EQ(rows[i].tag, tags[i]);
+                EXPECT_EQ(rows[i].offset, pos);
+                pos += rows[i].length;
+            }
+            EXPECT_EQ(pos, installer.size());
+            EXPECT_EQ(rows.front().length, package::kHeaderRecordSize);
+            EXPECT_EQ(rows.back().length, package::kTrailerSize);
+
+            saverpack::LoadedPackage loaded(in.output);
+            ASSERT_TRUE(loaded.valid());
+            EXPECT_EQ(uint32_t(loaded.header().crColour), 0x000AFF80u);
+            EXPECT_EQ(uint32_t(loaded.header().nTimeout), 25u);
+            if (logoBits != 0) {
+                EXPECT_EQ(Bytes(loaded.logo().begin(), loaded.logo().end()), dib);
+            }
+
+            std::string extracted = in.dir.Path("out.scr");
+            RunResult unpacked = RunSaverpack({"extract", in.output, extracted});
+            ASSERT_EQ(unpacked.code, 0) << unpacked.err;
+            EXPECT_EQ(testsupport::ReadFileBytes(extracted), in.saverBytes);
+        }
+    }
+}
+
+TEST(SaverpackBuild, DefaultsAndLongestTexts)
+{
+    Inputs in;
+    RunResult plain = RunSaverpack(in.BuildArgs());
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    saverpack::LoadedPackage defaults(in.output);
+    ASSERT_TRUE(defaults.valid());
+    EXPECT_EQ(uint32_t(defaults.header().crColour), 0x00C06020u);
+    EXPECT_EQ(uint32_t(defaults.header().nTimeout), 10u);
+    EXPECT_EQ(std::string(defaults.header().szDescription), "");
+    EXPECT_EQ(std::string(defaults.saver().szFileName), "flying.scr");
+    EXPECT_FALSE(defaults.hasDocument());
+    EXPECT_FALSE(defaults.hasLogo());
+
+    std::string title(261, 'T'), description(293, 'D'), name(289, 'N');
+    name += ".SCR";
+    std::vector<std::string> args = {"build",         "--stub", in.stub,  "--saver",   in.saver, "--title",
+                                     title,           "--description",    description, "--name", name,
+                                     "--timeout",     "9999",   "--level", "0",        "--output", in.output};
+    RunResult longest = RunSaverpack(args);
+    ASSERT_EQ(longest.code, 0) << longest.err;
+    RunResult report = RunSaverpack({"inspect", in.output, "--verify"});
+    ASSERT_EQ(report.code, 0) << report.out;
+    EXPECT_TRUE(Contains(report.out, "\"" + title + "\"\n"));
+    EXPECT_TRUE(Contains(report.out, "\"" + description + "\"\n"));
+    EXPECT_TRUE(Contains(report.out, "saver        \"" + name + "\""));
+    EXPECT_TRUE(Contains(report.out, "timeout      9999 minutes\n"));
+    std::string extracted = in.dir.Path("x.scr");
+    ASSERT_EQ(RunSaverpack({"extract", in.output, extracted}).code, 0);
+    EXPECT_EQ(testsupport::ReadFileBytes(extracted), in.saverBytes);
+}
+
+TEST(SaverpackBuild, ReplacesAnExistingOutputOnlyWhenComplete)
+{
+    Inputs in;
+    Bytes old = {'o', 'l', 'd'};
+    testsupport::WriteFileBytes(in.output, old);
+    std::vector<std::string> args = in.BuildArgs();
+    args.insert(args.end(), {"--colour", "nonsense"});
+    EXPECT_EQ(RunSaverpack(args).code, 1);
+    EXPECT_EQ(testsupport::ReadFileBytes(in.output), old);
+
+    ASSERT_EQ(RunSaverpack(in.BuildArgs()).code, 0);
+    EXPECT_TRUE(saverpack::LoadedPackage(in.output).valid());
+}
+
+TEST(SaverpackBuild, ReadOnlyOutputIsLeftAsItWas)
+{
+    Inputs in;
+    Bytes old = {'o', 'l', 'd'};
+    testsupport::WriteFileBytes(in.output, old);
+    testsupport::MakeReadOnly(in.output);
+    std::vector<std::string> before = in.dir.List();
+    RunResult r = RunSaverpack(in.BuildArgs());
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Contains(r.err, in.output + " is read-only")) << r.err;
+    EXPECT_EQ(testsupport::ReadFileBytes(in.output), old);
+    EXPECT_EQ(in.dir.List(), before);
+}
+
+TEST(SaverpackBuild, OutputInAMissingDirectory)
+{
+    Inputs in;
+    std::string output = in.dir.Path("missing") + testsupport::kSeparator + "setup.exe";
+    std::vector<std::string> args = in.BuildArgs();
+    args.back() = output;
+    RunResult r = RunSaverpack(args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Contains(r.err, "cannot create a file beside")) << r.err;
+    EXPECT_FALSE(testsupport::FileExists(output));
+}
+
+struct Refusal {
+    const char* name;
+    // Changes the arguments (and may add files); returns nothing.
+    void (*prepare)(Inputs& in, std::vector<std::string>& args);
+    int code;
+    const char* reason;
+};
+
+void Set(std::vector<std::string>& args, const std::string& option, const std::string& value)
+{
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == option) {
+            args[i + 1] = value;
+            return;
+        }
+    }
+    args.insert(args.end(), {option, value});
+}
+
+std::string BmpWith(Inputs& in, uint32_t compression, uint16_t bits, int32_t height)
+{
+    std::string path = in.Logo(8);
+    Bytes file = testsupport::ReadFileBytes(path);
+    testsupport::PutU32(file, 30, compression);
+    file[28] = uint8_t(bits);
+    testsupport::PutU32(file, 22, uint32_t(height));
+    std::string changed = in.dir.Path("changed.bmp");
+    testsupport::WriteFileBytes(changed, file);
+    return changed;
+}
+
+TEST(SaverpackBuild, RefusalsLeaveNoFileBehind)
+{
+    const Refusal cases[] = {
+        {"missing stub", [](Inputs& in, auto& a) { Set(a, "--stub", in.dir.Path("none.exe")); }, 1, "no such file"},
+        {"missing saver", [](Inputs& in, auto& a) { Set(a, "--saver", in.dir.Path("none.scr")); }, 1,
+         "no such file"},
+        {"missing document", [](Inputs& in, auto& a) { Set(a, "--document", in.dir.Path("none.rtf")); }, 1,
+         "no such file"},
+        {"missing logo", [](Inputs& in, auto& a) { Set(a, "--logo", in.dir.Path("none.bmp")); }, 1, "no such file"},
+        {"stub is a directory", [](Inputs& in, auto& a) {
+             testsupport::MakeDirectory(in.dir.Path("sub"));
+             Set(a, "--stub", in.dir.Path("sub"));
+         }, 1, "not a regular file"},
+        {"title too long", [](Inputs&, auto& a) { Set(a, "--title", std::string(262, 't')); }, 1, "at most 261"},
+        {"description too long", [](Inputs&, auto& a) { Set(a, "--description", std::string(294, 'd')); }, 1,
+         "at most 293"},
+        {"name too long", [](Inputs&, auto& a) { Set(a, "--name", std::string(294, 'n')); }, 1, "at most 293"},
+        {"name with backslash", [](Inputs&, auto& a) { Set(a, "--name", "sub\\x.scr"); }, 1, "plain file name"},
+        {"name with slash", [](Inputs&, auto& a) { Set(a, "--name", "../x.scr"); }, 1, "plain file name"},
+        {"name with drive", [](Inputs&, auto& a) { Set(a, "--name", "C:x.scr"); }, 1, "plain file name"},
+        {"empty name", [](Inputs&, auto& a) { Set(a, "--name", ""); }, 1, "not a file name"},
+        {"dot name", [](Inputs&, auto& a) { Set(a, "--name", "."); }, 1, "not a file name"},
+        {"dot-dot name", [](Inputs&, auto& a) { Set(a, "--name", ".."); }, 1, "not a file name"},
+        {"short colour", [](Inputs&, auto& a) { Set(a, "--colour", "2060C"); }, 1, "colour \"2060C\""},
+        {"colour not hex", [](Inputs&, auto& a) { Set(a, "--colour", "20G0C0"); }, 1, "RRGGBB"},
+        {"timeout too large", [](Inputs&, auto& a) { Set(a, "--timeout", "10000"); }, 1, "timeout \"10000\""},
+        {"negative timeout", [](Inputs&, auto& a) { Set(a, "--timeout", "-1"); }, 1, "0 to 9999"},
+        {"timeout in words", [](Inputs&, auto& a) { Set(a, "--timeout", "ten"); }, 1, "0 to 9999"},
+        {"level 10", [](Inputs&, auto& a) { Set(a, "--level", "10"); }, 1, "level \"10\""},
+        {"stub with a package", [](Inputs& in, auto& a) {
+             std::string packed = in.dir.Path("packed.exe");
+             std::vector<std::string> first = in.BuildArgs();
+             first.back() = packed;
+             ASSERT_EQ(RunSaverpack(first).code, 0);
+             Set(a, "--stub", packed);
+         }, 1, "already carries an installer package"},
+        {"output is the stub", [](Inputs& in, auto& a) { Set(a, "--output", in.stub); }, 1, "given with --stub"},
+        {"output is the saver", [](Inputs& in, auto& a) { Set(a, "--output", in.saver); }, 1, "given with --saver"},
+        {"output is the document", [](Inputs& in, auto& a) {
+             Set(a, "--document", in.document);
+             Set(a, "--output", in.document);
+         }, 1, "given with --document"},
+        {"output is the logo", [](Inputs& in, auto& a) {
+             std::string logo = in.Logo(4);
+             Set(a, "--logo", logo);
+             Set(a, "--output", logo);
+         }, 1, "given with --logo"},
+        {"output is the saver, spelt otherwise", [](Inputs& in, auto& a) {
+             Set(a, "--output", in.dir.path() + testsupport::kSeparator + "." + testsupport::kSeparator +
+                                    "flying.scr");
+         }, 1, "given with --saver"},
+        {"empty saver", [](Inputs& in, auto& a) {
+             testsupport::WriteFileBytes(in.dir.Path("empty.scr"), {});
+             Set(a, "--saver", in.dir.Path("empty.scr"));
+         }, 1, "is empty"},
+        {"empty document", [](Inputs& in, auto& a) {
+             testsupport::WriteFileBytes(in.dir.Path("empty.rtf"), {});
+             Set(a, "--document", in.dir.Path("empty.rtf"));
+         }, 1, "is empty"},
+        {"logo not a bitmap", [](Inputs& in, auto& a) { Set(a, "--logo", in.document); }, 1, "not a .bmp file"},
+        {"run-length logo", [](Inputs& in, auto& a) { Set(a, "--logo", BmpWith(in, 1, 8, 9)); }, 1, "BI_RLE8"},
+        {"32-bit logo", [](Inputs& in, auto& a) { Set(a, "--logo", BmpWith(in, 0, 32, 9)); }, 1,
+         "32 bits per pixel"},
+        {"top-down logo", [](Inputs& in, auto& a) { Set(a, "--logo", BmpWith(in, 0, 8, -9)); }, 1, "top-down"},
+        {"no output", [](Inputs&, auto& a) { a.resize(a.size() - 2); }, 2, "--output is required"},
+        {"no title", [](Inputs&, auto& a) { a.erase(a.begin() + 5, a.begin() + 7); }, 2, "--title is required"},
+        {"stray argument", [](Inputs&, auto& a) { a.push_back("extra"); }, 2, "unexpected argument \"extra\""},
+        {"unknown option", [](Inputs&, auto& a) { a.push_back("--color"); }, 2, "unknown option --color"},
+        {"option twice", [](Inputs&, auto& a) { a.insert(a.end(), {"--title", "again"}); }, 2, "given twice"},
+        {"option without value", [](Inputs&, auto& a) { a.push_back("--level"); }, 2, "--level needs a value"},
+    };
+    for (const Refusal& c : cases) {
+        SCOPED_TRACE(c.name);
+        Inputs in;
+        std::vector<std::string> args = in.BuildArgs();
+        c.prepare(in, args);
+        std::vector<std::string> before = in.dir.List();
+        std::string output;
+        for (size_t i = 0; i + 1 < args.size(); ++i)
+            if (args[i] == "--output")
+                output = args[i + 1];
+        Bytes outputBefore = testsupport::FileExists(output) ? testsupport::ReadFileBytes(output) : Bytes();
+
+        RunResult r = RunSaverpack(args);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_TRUE(Contains(r.err, c.reason)) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(in.dir.List(), before);
+        if (!output.empty() && testsupport::FileExists(output)) {
+            EXPECT_EQ(testsupport::ReadFileBytes(output), outputBefore);
+        }
+    }
+}
+
+TEST(SaverpackBuild, StubEndingInADamagedPackageIsTakenWithAWarning)
+{
+    Inputs in;
+    std::string packed = in.dir.Path("packed.exe");
+    std::vector<std::string> first = in.BuildArgs();
+    first.back() = packed;
+    ASSERT_EQ(RunSaverpack(first).code, 0);
+    Bytes damaged = testsupport::ReadFileBytes(packed);
+    damaged[10] ^= 1;  // the self-check no longer matches: the reader refuses it
+    testsupport::WriteFileBytes(packed, damaged);
+    std::vector<std::string> args = in.BuildArgs();
+    Set(args, "--stub", packed);
+    RunResult r = RunSaverpack(args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.err, "warning")) << r.err;
+    EXPECT_TRUE(saverpack::LoadedPackage(in.output).valid());
+}
+
+TEST(SaverpackCommandLine, HelpVersionAndUsage)
+{
+    RunResult r = RunSaverpack({"--version"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, saverpack::kVersionText);
+    r = RunSaverpack({"--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, saverpack::kMainUsage);
+    const std::pair<const char*, const char*> commands[] = {
+        {"build", saverpack::kBuildUsage}, {"inspect", saverpack::kInspectUsage}, {"extract", saverpack::kExtractUsage}};
+    for (const auto& command : commands) {
+        r = RunSaverpack({command.first, "--help"});
+        EXPECT_EQ(r.code, 0) << command.first;
+        EXPECT_EQ(r.out, command.second);
+        EXPECT_EQ(r.err, "");
+    }
+    r = RunSaverpack({});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(Contains(r.err, "Usage: saverpack build"));
+    r = RunSaverpack({"pack"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(Contains(r.err, "unknown command \"pack\""));
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+// Runs the saverpack command line in-process and captures what it prints; and
+// the files a packer test starts from.
+#pragma once
+
+#include "support/package_builder.h"
+#include "support/temp_dir.h"
+
+#include <string>
+#include <vector>
+
+namespace packertest {
+
+struct RunResult {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+RunResult RunSaverpack(const std::vector<std::string>& args);
+
+// A temporary directory holding a stub, a saver, a document and logos of each
+// depth, with the paths the tests hand to the packer.
+struct Inputs {
+    Inputs();
+
+    testsupport::TempDir dir;
+    std::string stub, saver, document, output;
+    testsupport::Bytes stubBytes, saverBytes, documentBytes;
+
+    // A .bmp of `bits` per pixel, written once; its packed form in *dib.
+    std::string Logo(int bits, testsupport::Bytes* dib = nullptr);
+
+    // The arguments of a plain build of `saver` onto `stub` into `output`.
+    std::vector<std::string> BuildArgs() const;
+};
+
+bool Contains(const std::string& text, const std::string& part);
+
+}  // namespace packertest

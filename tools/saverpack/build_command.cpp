@@ -1,0 +1,183 @@
+// `saverpack build`: reads and checks every input, lays out the installer, writes
+// it beside the output, has the installer's own reader accept it, and only then
+// puts it in place.
+#include "bmp_logo.h"
+#include "cli.h"
+#include "file_util.h"
+#include "loaded_package.h"
+#include "options.h"
+#include "package_writer.h"
+
+#include "package/package_format.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace saverpack {
+
+namespace {
+
+int Fail(std::ostream& err, const std::string& message)
+{
+    err << "saverpack: " << message << "\n";
+    return kExitFailure;
+}
+
+int UsageError(std::ostream& err, const std::string& message)
+{
+    err << "saverpack build: " << message << "\n\n" << kBuildUsage;
+    return kExitUsage;
+}
+
+// What the installer's reader must find in the file just written; empty when
+// it finds exactly that.
+std::string CheckWritten(const std::string& path, const PackageSpec& spec, const PackageLayout& layout)
+{
+    LoadedPackage loaded(path);
+    if (!loaded.valid())
+        return "the installer's reader refuses it";
+    if (loaded.saverOffset() != layout.saverOffset || strcmp(loaded.saver().szFileName, spec.saverName.c_str()) != 0 ||
+        strcmp(loaded.header().szTitle, spec.title.c_str()) != 0 ||
+        strcmp(loaded.header().szDescription, spec.description.c_str()) != 0 ||
+        loaded.header().crColour != spec.colour || loaded.header().nTimeout != spec.timeout)
+        return "the reader finds other header or saver records than were written";
+    if (loaded.hasDocument() != spec.hasDocument ||
+        (spec.hasDocument && (loaded.documentInflatedSize() != spec.document.size() ||
+                              loaded.document().dwSize != spec.document.size())))
+        return "the reader finds another document than was written";
+    if (loaded.hasLogo() != spec.hasLogo ||
+        (spec.hasLogo && (loaded.logo().size() != spec.logo.size() ||
+                          memcmp(loaded.logo().data(), spec.logo.data(), spec.logo.size()) != 0)))
+        return "the reader finds another logo than was written";
+    uint32_t inflated = 0;
+    std::string error;
+    if (!InflateSaverToNowhere(path, layout.saverOffset, &inflated, &error))
+        return error;
+    if (inflated != spec.saver.size())
+        return "the saver inflates to " + std::to_string(inflated) + " bytes instead of " +
+               std::to_string(spec.saver.size());
+    return std::string();
+}
+
+}  // namespace
+
+int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
+{
+    CommandLine line;
+    std::string error;
+    if (!ScanArguments(argc, argv, 2,
+                       {"--stub", "--saver", "--title", "--description", "--colour", "--timeout", "--name",
+                        "--document", "--logo", "--level", "--output"},
+                       {"--help"}, &line, &error))
+        return UsageError(err, error);
+    if (line.Has("--help")) {
+        out << kBuildUsage;
+        return kExitSuccess;
+    }
+    if (!line.positional.empty())
+        return UsageError(err, "unexpected argument \"" + line.positional.front() + "\"");
+    for (const char* required : {"--stub", "--saver", "--title", "--output"}) {
+        if (!line.Has(required))
+            return UsageError(err, std::string(required) + " is required");
+    }
+
+    PackageSpec spec;
+    spec.title = line.Value("--title");
+    if (line.Has("--description"))
+        spec.description = line.Value("--description");
+    if (line.Has("--colour") && !ParseWebColour(line.Value("--colour"), &spec.colour))
+        return Fail(err, "the colour \"" + line.Value("--colour") +
+                             "\" is not six hexadecimal digits RRGGBB, red first");
+    if (line.Has("--timeout") && !ParseWholeNumber(line.Value("--timeout"), 0, kMaxTimeout, &spec.timeout))
+        return Fail(err, "the timeout \"" + line.Value("--timeout") + "\" is not a whole number of minutes from 0 to " +
+                             std::to_string(kMaxTimeout));
+    uint32_t level = kDefaultLevel;
+    if (line.Has("--level") && !ParseWholeNumber(line.Value("--level"), 0, 9, &level))
+        return Fail(err, "the level \"" + line.Value("--level") + "\" is not a number from 0 to 9");
+    spec.level = int(level);
+
+    const std::string& stubPath = line.Value("--stub");
+    const std::string& saverPath = line.Value("--saver");
+    const std::string& output = line.Value("--output");
+    bool namedByOption = line.Has("--name");
+    spec.saverName = namedByOption ? line.Value("--name") : BaseName(saverPath);
+    std::string nameProblem = CheckFileName(spec.saverName);
+    if (!nameProblem.empty())
+        return Fail(err, nameProblem + (namedByOption ? "" : "; give one with --name"));
+
+    // Checked before any file is read, so that every refusal of a text comes
+    // first and costs nothing.
+    PackageSpec textsOnly = spec;
+    textsOnly.saver.assign(1, 0);
+    std::string textProblem = CheckSpec(textsOnly);
+    if (!textProblem.empty())
+        return Fail(err, textProblem);
+
+    for (const char* input : {"--stub", "--saver", "--document", "--logo"}) {
+        if (line.Has(input) && SamePath(output, line.Value(input)))
+            return Fail(err, "the output " + output + " is the file given with " + input +
+                                 "; it would be destroyed");
+    }
+
+    // Windows will not replace a read-only file, but Wine and POSIX renames would.
+    if (IsReadOnlyFile(output))
+        return Fail(err, "the output " + output + " is read-only");
+
+    if (!ReadWholeFile(stubPath, &spec.stub, &error))
+        return Fail(err, error);
+    if (LoadedPackage(stubPath).valid())
+        return Fail(err, "the stub " + stubPath + " already carries an installer package; give the bare stub");
+    if (spec.stub.size() >= package::kTrailerSize &&
+        memcmp(spec.stub.data() + spec.stub.size() - package::kTrailerSize, "iend", 4) == 0)
+        err << "saverpack: warning: the stub " << stubPath
+            << " ends like an installer whose package is damaged; that package becomes part of the stub image\n";
+    if (!ReadWholeFile(saverPath, &spec.saver, &error))
+        return Fail(err, error);
+    if (spec.saver.empty())
+        return Fail(err, "the saver " + saverPath + " is empty");
+    if (line.Has("--document")) {
+        spec.hasDocument = true;
+        if (!ReadWholeFile(line.Value("--document"), &spec.document, &error))
+            return Fail(err, error);
+        if (spec.document.empty())
+            return Fail(err, "the document " + line.Value("--document") +
+                                 " is empty; the installer would take the package for damaged");
+    }
+    DibFacts logoFacts;
+    if (line.Has("--logo")) {
+        spec.hasLogo = true;
+        Bytes file;
+        if (!ReadWholeFile(line.Value("--logo"), &file, &error))
+            return Fail(err, error);
+        if (!PackedDibFromBmp(file, &spec.logo, &logoFacts, &error))
+            return Fail(err, "the logo " + line.Value("--logo") + " cannot be used: " + error);
+    }
+
+    Bytes installer;
+    PackageLayout layout;
+    if (!BuildPackage(spec, &installer, &layout, &error))
+        return Fail(err, error);
+    std::string temporary;
+    if (!WriteTemporaryBeside(output, installer, &temporary, &error))
+        return Fail(err, error);
+    std::string problem = CheckWritten(temporary, spec, layout);
+    if (!problem.empty()) {
+        remove(temporary.c_str());
+        return Fail(err, "internal error: the installer just written fails its own check: " + problem);
+    }
+    if (!ReplaceWith(temporary, output, &error))
+        return Fail(err, error);
+
+    out << "wrote " << output << ", " << installer.size() << " bytes\n";
+    out << "  stub      " << spec.stub.size() << " bytes\n";
+    out << "  saver     " << spec.saverName << ", " << spec.saver.size() << " bytes, " << layout.saverCompressed
+        << " compressed\n";
+    if (spec.hasDocument)
+        out << "  document  " << spec.document.size() << " bytes, " << layout.documentCompressed << " compressed\n";
+    if (spec.hasLogo)
+        out << "  logo      " << logoFacts.width << " x " << logoFacts.height << ", " << logoFacts.bitCount
+            << " bits per pixel, " << layout.logoCompressed << " compressed\n";
+    return kExitSuccess;
+}
+
+}  // namespace saverpack

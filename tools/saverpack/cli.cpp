@@ -1,0 +1,92 @@
+#include "cli.h"
+
+#include <string>
+
+namespace saverpack {
+
+const char kVersionText[] = "saverpack 1.0\n";
+
+const char kMainUsage[] =
+    "Usage: saverpack build --stub STUB --saver FILE --title TEXT [options] --output OUT\n"
+    "       saverpack inspect FILE [--verify]\n"
+    "       saverpack extract FILE DEST\n"
+    "       saverpack COMMAND --help\n"
+    "       saverpack --help | --version\n"
+    "\n"
+    "Makes screen-saver installers: appends a package holding a saver, and optionally\n"
+    "a document and a logo, to a copy of the installer stub.\n"
+    "\n"
+    "  build    write an installer\n"
+    "  inspect  check an installer with the installer's own reader and describe it\n"
+    "  extract  write the saver held in an installer to a file\n"
+    "\n"
+    "Exit status: 0 success, 1 failure or a damaged installer, 2 wrong usage.\n";
+
+const char kBuildUsage[] =
+    "Usage: saverpack build --stub STUB --saver FILE --title TEXT [--description TEXT]\n"
+    "                       [--colour RRGGBB] [--timeout MINUTES] [--name FILENAME]\n"
+    "                       [--document FILE] [--logo FILE.bmp] [--level 0-9] --output OUT\n"
+    "\n"
+    "Writes OUT: the stub's bytes followed by a package holding the saver FILE.\n"
+    "\n"
+    "  --stub STUB         the installer stub; it must not already carry a package\n"
+    "  --saver FILE        the screen-saver program to install\n"
+    "  --title TEXT        the saver's display name, at most 261 characters\n"
+    "  --description TEXT  text shown near the bottom of the screen, at most 293 characters\n"
+    "  --colour RRGGBB     theme colour, red first as on the web (default 2060C0)\n"
+    "  --timeout MINUTES   proposed screen-saver timeout, 0 to 9999 (default 10)\n"
+    "  --name FILENAME     file name the saver is installed under, at most 293 characters\n"
+    "                      (default: the saver's own file name)\n"
+    "  --document FILE     a document opened after installation\n"
+    "  --logo FILE.bmp     a bottom-up, uncompressed bitmap of 1, 4, 8 or 24 bits per pixel\n"
+    "  --level 0-9         zlib compression level (default 9)\n"
+    "  --output OUT        the installer to write; it replaces OUT only once complete\n"
+    "\n"
+    "Exit status: 0 written, 1 refused or failed (OUT is then left as it was), 2 wrong usage.\n";
+
+const char kInspectUsage[] =
+    "Usage: saverpack inspect FILE [--verify]\n"
+    "\n"
+    "Checks the installer FILE with the installer's own reader and prints the header\n"
+    "fields, each chunk's offset, length and kind, the saver's installed name and\n"
+    "compressed size, the document's size and the logo's size and depth; or why the\n"
+    "package is damaged.\n"
+    "\n"
+    "  --verify  also inflate the saver, keeping nothing, and report its size\n"
+    "\n"
+    "Exit status: 0 valid, 1 damaged or unreadable, 2 wrong usage.\n";
+
+const char kExtractUsage[] =
+    "Usage: saverpack extract FILE DEST\n"
+    "\n"
+    "Writes the saver held in the installer FILE to the file DEST with the installer's\n"
+    "own extraction: DEST is replaced only once the saver is complete.\n"
+    "\n"
+    "Exit status: 0 written, 1 failed (DEST is then left as it was), 2 wrong usage.\n";
+
+int RunSaverpack(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
+{
+    if (argc < 2) {
+        err << kMainUsage;
+        return kExitUsage;
+    }
+    std::string command = argv[1];
+    if (command == "--help" || command == "-h") {
+        out << kMainUsage;
+        return kExitSuccess;
+    }
+    if (command == "--version") {
+        out << kVersionText;
+        return kExitSuccess;
+    }
+    if (command == "build")
+        return RunBuild(argc, argv, out, err);
+    if (command == "inspect")
+        return RunInspect(argc, argv, out, err);
+    if (command == "extract")
+        return RunExtract(argc, argv, out, err);
+    err << "saverpack: unknown command \"" << command << "\"\n\n" << kMainUsage;
+    return kExitUsage;
+}
+
+}  // namespace saverpack

@@ -1,0 +1,26 @@
+// The saverpack command line as a function, so that tests drive it without
+// starting a process (which, under Wine, would cost a second each).
+#pragma once
+
+#include <ostream>
+
+namespace saverpack {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;  // a refused input, a failed write, a damaged package
+constexpr int kExitUsage = 2;
+
+extern const char kVersionText[];
+extern const char kMainUsage[];
+extern const char kBuildUsage[];
+extern const char kInspectUsage[];
+extern const char kExtractUsage[];
+
+// argv[0] is the program's name, argv[1] the sub-command.
+int RunSaverpack(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int RunInspect(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace saverpack

@@ -1,0 +1,148 @@
+#include "file_util.h"
+
+#include "compat/platform.h"
+#include "package/saver_extract.h"
+#include "package/scoped_handles.h"
+
+#include <ctype.h>
+#include <filesystem>
+#include <fstream>
+#include <stdio.h>
+#include <string.h>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace saverpack {
+
+bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error)
+{
+    std::error_code ec;
+    fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) {
+        *error = "cannot read " + path + ": no such file";
+        return false;
+    }
+    if (!fs::is_regular_file(status)) {
+        *error = "cannot read " + path + ": not a regular file";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot read " + path + ": cannot open it";
+        return false;
+    }
+    uintmax_t size = fs::file_size(path, ec);
+    // The stub addresses its own file with signed 32-bit offsets; nothing larger
+    // can take part in a package.
+    if (ec || size > uintmax_t(INT32_MAX)) {
+        *error = "cannot read " + path + ": larger than 2 GiB";
+        return false;
+    }
+    bytes->resize(size_t(size));
+    if (size != 0 && !in.read(reinterpret_cast<char*>(bytes->data()), std::streamsize(size))) {
+        *error = "cannot read " + path + ": read error";
+        return false;
+    }
+    return true;
+}
+
+std::string BaseName(const std::string& path)
+{
+    size_t cut = path.find_last_of("/\\");
+    if (cut == std::string::npos && path.size() >= 2 && path[1] == ':')
+        cut = 1;
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+namespace {
+
+std::string Normalised(const std::string& path)
+{
+    std::error_code ec;
+    fs::path absolute = fs::absolute(path, ec);
+    std::string text = (ec ? fs::path(path) : absolute).lexically_normal().string();
+#ifdef _WIN32
+    // Windows file names compare without regard to case.
+    for (char& c : text)
+        c = char(tolower(static_cast<unsigned char>(c)));
+#endif
+    return text;
+}
+
+}  // namespace
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec) && !ec)
+        return true;
+    return Normalised(a) == Normalised(b);
+}
+
+bool IsReadOnlyFile(const std::string& path)
+{
+    std::error_code ec;
+    fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::is_regular_file(status))
+        return false;
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return (status.permissions() & writable) == fs::perms::none;
+}
+
+bool WriteTemporaryBeside(const std::string& path, const Bytes& bytes, std::string* temporary, std::string* error)
+{
+    char directory[MAX_PATH];
+    char name[MAX_PATH];
+    if (!package::DirectoryOf(path.c_str(), directory, sizeof directory) ||
+        GetTempFileNameA(directory, "SPK", 0, name) == 0) {
+        *error = "cannot create a file beside " + path;
+        return false;
+    }
+    bool written = false;
+    {
+        package::ScopedFile file(_lcreat(name, 0));
+        if (file.valid()) {
+            const size_t kStep = 1u << 20;
+            size_t done = 0;
+            while (done < bytes.size()) {
+                UINT want = UINT(bytes.size() - done < kStep ? bytes.size() - done : kStep);
+                if (_lwrite(file.get(), reinterpret_cast<LPCCH>(bytes.data() + done), want) != want)
+                    break;
+                done += want;
+            }
+            written = done == bytes.size();
+        }
+    }
+    if (!written) {
+        remove(name);
+        *error = "cannot write " + std::string(name);
+        return false;
+    }
+    *temporary = name;
+    return true;
+}
+
+bool ReplaceWith(const std::string& temporary, const std::string& path, std::string* error)
+{
+    if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    remove(temporary.c_str());
+    *error = "cannot write " + path + " (a directory, read-only, or not writable)";
+    return false;
+}
+
+bool MakeScratchFile(std::string* path, std::string* error)
+{
+    std::error_code ec;
+    fs::path directory = fs::temp_directory_path(ec);
+    char name[MAX_PATH];
+    if (ec || GetTempFileNameA(directory.string().c_str(), "SPV", 0, name) == 0) {
+        *error = "cannot create a temporary file";
+        return false;
+    }
+    *path = name;
+    return true;
+}
+
+}  // namespace saverpack

@@ -1,0 +1,38 @@
+// Whole-file reads, path comparison and the atomic write the packer uses for
+// every file it produces.
+#pragma once
+
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+namespace saverpack {
+
+using Bytes = std::vector<uint8_t>;
+
+// Reads a regular file whole. False with a reason (missing, a directory, unreadable).
+bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error);
+
+// The last component of a path, cut at "/", "\\" or a drive's ":".
+std::string BaseName(const std::string& path);
+
+// True when both paths name the same file: the same existing file (links
+// included), or the same path once made absolute and normalised.
+bool SamePath(const std::string& a, const std::string& b);
+
+// True when `path` is an existing file without write permission (the read-only
+// attribute on Windows).
+bool IsReadOnlyFile(const std::string& path);
+
+// Writes `bytes` to a new temporary file beside `path`; the path of that file in
+// *temporary. The caller renames or removes it. On failure nothing is left behind.
+bool WriteTemporaryBeside(const std::string& path, const Bytes& bytes, std::string* temporary, std::string* error);
+
+// Replaces `path` with the finished temporary file; removes the temporary file
+// when that fails.
+bool ReplaceWith(const std::string& temporary, const std::string& path, std::string* error);
+
+// A new empty file in the system's temporary directory, for output nobody keeps.
+bool MakeScratchFile(std::string* path, std::string* error);
+
+}  // namespace saverpack

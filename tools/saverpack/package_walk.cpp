@@ -1,0 +1,245 @@
+#include "package_walk.h"
+
+#include "bmp_logo.h"
+
+#include "package/crc32.h"
+#include "package/package_format.h"
+
+#include <stdio.h>
+#include <zlib.h>
+
+namespace saverpack {
+
+using namespace package;
+
+std::string TagText(uint32_t tag)
+{
+    std::string text;
+    for (int i = 0; i < 4; ++i) {
+        char c = char(tag >> (8 * i));
+        if (c < 32 || c > 126)
+            return Hex32(tag);
+        text += c;
+    }
+    return "\"" + text + "\"";
+}
+
+const char* ChunkKind(uint32_t tag)
+{
+    switch (tag) {
+    case kTagHeader: return "header";
+    case kTagSaver: return "saver";
+    case kTagDocument: return "document";
+    case kTagLogo: return "logo";
+    case kTagEnd: return "trailer";
+    default: return "unknown, skipped";
+    }
+}
+
+std::string Hex32(uint32_t value)
+{
+    char text[16];
+    snprintf(text, sizeof text, "0x%08X", unsigned(value));
+    return text;
+}
+
+namespace {
+
+uint32_t U32(const std::vector<uint8_t>& file, size_t at)
+{
+    return uint32_t(file[at]) | uint32_t(file[at + 1]) << 8 | uint32_t(file[at + 2]) << 16 |
+           uint32_t(file[at + 3]) << 24;
+}
+
+std::string Str(uint64_t value)
+{
+    return std::to_string(value);
+}
+
+// Inflates one zlib stream as the installer does: at most `length` bytes of
+// input, and only a stream that reaches its end counts. Empty on success, else
+// what went wrong.
+std::string InflateStream(const uint8_t* data, uint32_t length, std::vector<uint8_t>* output)
+{
+    z_stream stream = {};
+    if (inflateInit(&stream) != Z_OK)
+        return "zlib cannot start";
+    stream.next_in = const_cast<Bytef*>(data);
+    stream.avail_in = length;
+    uint8_t buffer[16384];
+    int result;
+    do {
+        stream.next_out = buffer;
+        stream.avail_out = sizeof buffer;
+        result = inflate(&stream, Z_NO_FLUSH);
+        output->insert(output->end(), buffer, buffer + (sizeof buffer - stream.avail_out));
+    } while (result == Z_OK);
+    std::string reason;
+    if (result == Z_BUF_ERROR)
+        reason = "it ends before the end of its zlib stream";
+    else if (result != Z_STREAM_END)
+        reason = std::string("zlib: ") + (stream.msg != nullptr ? stream.msg : "error " + std::to_string(result));
+    inflateEnd(&stream);
+    return reason;
+}
+
+// Checks a document or logo chunk the way the installer loads it; returns the
+// inflated content through *content. False with walk->problem set.
+bool CheckInflatedChunk(const std::vector<uint8_t>& file, const ChunkEntry& chunk, uint32_t recordSize,
+                        const char* kind, std::vector<uint8_t>* content, PackageWalk* walk)
+{
+    std::string at = std::string("the ") + kind + " chunk at offset " + Str(chunk.offset);
+    if (chunk.length < recordSize) {
+        walk->problem = at + " is " + Str(chunk.length) + " bytes, shorter than its " + Str(recordSize) +
+                        "-byte record";
+        return false;
+    }
+    std::string reason = InflateStream(file.data() + chunk.offset + recordSize, chunk.length - recordSize, content);
+    if (!reason.empty()) {
+        walk->problem = at + " holds a damaged stream: " + reason;
+        return false;
+    }
+    if (content->empty()) {
+        walk->problem = at + " holds a stream that inflates to nothing, which the installer takes for damage";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+PackageWalk WalkPackage(const std::vector<uint8_t>& file)
+{
+    PackageWalk walk;
+    uint64_t size = file.size();
+    if (size > uint64_t(INT32_MAX)) {
+        walk.problem = "the file is larger than the 2 GiB the installer can address";
+        return walk;
+    }
+    if (size < kTrailerSize) {
+        walk.problem = "no package: the file is " + Str(size) + " bytes, too short for the 56-byte trailer";
+        return walk;
+    }
+    uint32_t trailer = uint32_t(size - kTrailerSize);
+    if (U32(file, trailer) != kTagEnd) {
+        walk.problem = "no package: the last 56 bytes do not begin with \"iend\" (found " +
+                       TagText(U32(file, trailer)) + ")";
+        return walk;
+    }
+    uint32_t distance = U32(file, trailer + 12) ^ kHeaderDistanceMask;
+    uint32_t storedCrc = U32(file, trailer + 16) ^ kHeaderCrcMask;
+    uint32_t stubCheck = U32(file, trailer + 20);
+    if (distance < kHeaderRecordSize + kTrailerSize || distance > size) {
+        walk.problem = "the trailer puts the header " + Str(distance) + " bytes before the end of a file of " +
+                       Str(size) + " bytes, which cannot be";
+        return walk;
+    }
+    uint32_t header = uint32_t(size - distance);
+    walk.headerOffset = header;
+    if (U32(file, header) != kTagHeader) {
+        walk.problem = "no \"ihdr\" header at offset " + Str(header) + ", where the trailer points (found " +
+                       TagText(U32(file, header)) + ")";
+        return walk;
+    }
+    uint32_t crc = package::crc32(0, file.data() + header, kHeaderRecordSize);
+    if (crc != storedCrc) {
+        walk.problem = "the header at offset " + Str(header) + " has been changed: its CRC-32 is " + Hex32(crc) +
+                       ", the trailer expects " + Hex32(storedCrc);
+        return walk;
+    }
+    uint32_t headerLength = U32(file, header + 4);
+    if (headerLength < kHeaderRecordSize || headerLength > size - header) {
+        walk.problem = "the header chunk's length " + Str(headerLength) + " does not fit between offset " +
+                       Str(header) + " and the end of the file";
+        return walk;
+    }
+    walk.chunks.push_back({header, headerLength, kTagHeader});
+    if (headerLength > kHeaderRecordSize)
+        walk.notes.push_back("the header chunk carries " + Str(headerLength - kHeaderRecordSize) +
+                             " bytes after its record; the installer skips them");
+
+    bool seenSaver = false, seenDocument = false, seenLogo = false;
+    uint64_t pos = uint64_t(header) + headerLength;
+    for (;;) {
+        if (pos + 8 > size) {
+            walk.problem = "the chunks run into the end of the file at offset " + Str(pos) +
+                           " without reaching \"iend\"";
+            return walk;
+        }
+        ChunkEntry chunk{uint32_t(pos), U32(file, size_t(pos) + 4), U32(file, size_t(pos))};
+        if (chunk.length == 0) {
+            walk.notes.push_back("a chunk of length 0 at offset " + Str(pos) +
+                                 " ends the chunks early; the installer ignores everything from there");
+            break;
+        }
+        if (chunk.length > size - pos) {
+            walk.problem = "the " + TagText(chunk.tag) + " chunk at offset " + Str(pos) + " claims " +
+                           Str(chunk.length) + " bytes, but only " + Str(size - pos) + " are left in the file";
+            return walk;
+        }
+        walk.chunks.push_back(chunk);
+        std::vector<uint8_t> content;
+        switch (chunk.tag) {
+        case kTagSaver:
+            if (chunk.length < kSaverRecordSize) {
+                walk.problem = "the saver chunk at offset " + Str(pos) + " is " + Str(chunk.length) +
+                               " bytes, shorter than its 310-byte record";
+                return walk;
+            }
+            if (seenSaver)
+                walk.notes.push_back("a second saver chunk at offset " + Str(pos) + " replaces the first");
+            seenSaver = true;
+            break;
+        case kTagDocument: {
+            if (!CheckInflatedChunk(file, chunk, kDocumentRecordSize, "document", &content, &walk))
+                return walk;
+            if (seenDocument)
+                walk.notes.push_back("a second document chunk at offset " + Str(pos) + " replaces the first");
+            seenDocument = true;
+            uint32_t recorded = U32(file, size_t(pos) + 12);
+            if (recorded != content.size())
+                walk.notes.push_back("the document record gives its size as " + Str(recorded) +
+                                     " bytes, but its stream inflates to " + Str(content.size()));
+            break;
+        }
+        case kTagLogo: {
+            if (!CheckInflatedChunk(file, chunk, kLogoRecordSize, "logo", &content, &walk))
+                return walk;
+            if (seenLogo)
+                walk.notes.push_back("a second logo chunk at offset " + Str(pos) + " replaces the first");
+            seenLogo = true;
+            DibFacts facts;
+            std::string problem;
+            if (!CheckPackedDib(content.data(), content.size(), &facts, &problem))
+                walk.notes.push_back("the installer cannot draw the logo: " + problem);
+            break;
+        }
+        case kTagEnd:
+            break;
+        default:
+            walk.notes.push_back("a chunk with the unknown tag " + TagText(chunk.tag) + " at offset " + Str(pos) +
+                                 " is skipped");
+            break;
+        }
+        pos += chunk.length;
+        if (chunk.tag == kTagEnd) {
+            if (chunk.offset != trailer)
+                walk.notes.push_back("an \"iend\" chunk at offset " + Str(chunk.offset) +
+                                     " ends the chunks before the trailer at offset " + Str(trailer) +
+                                     "; the installer ignores the bytes between");
+            break;
+        }
+    }
+
+    uint32_t check = package::crc32(0, file.data(), header);
+    if (check != stubCheck) {
+        walk.problem = "the stub image (the first " + Str(header) + " bytes) has been changed: its self-check is " + Hex32(check) + ", the trailer expects " +
+                       Hex32(stubCheck);
+        return walk;
+    }
+    if (!seenSaver)
+        walk.notes.push_back("there is no saver chunk: the installer has nothing to install");
+    return walk;
+}
+
+}  // namespace saverpack

@@ -1,0 +1,35 @@
+// The packer's own walk over a package, for diagnostics only: it finds where and
+// why a package is damaged and what is odd about an intact one. Whether a package
+// is valid is decided by the installer's reader (loaded_package.h), never here.
+#pragma once
+
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+namespace saverpack {
+
+struct ChunkEntry {
+    uint32_t offset;
+    uint32_t length;
+    uint32_t tag;
+};
+
+struct PackageWalk {
+    uint32_t headerOffset = 0;
+    std::vector<ChunkEntry> chunks;  // from the header on, as far as the walk got
+    std::string problem;             // the first reason the installer refuses the package
+    std::vector<std::string> notes;  // what the installer accepts but deserves a word
+};
+
+PackageWalk WalkPackage(const std::vector<uint8_t>& file);
+
+// The tag's four letters, or its value in hex when they are not all printable.
+std::string TagText(uint32_t tag);
+
+// What the installer makes of a chunk with this tag.
+const char* ChunkKind(uint32_t tag);
+
+std::string Hex32(uint32_t value);
+
+}  // namespace saverpack

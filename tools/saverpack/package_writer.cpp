@@ -1,0 +1,174 @@
+#include "package_writer.h"
+
+#include "bmp_logo.h"
+
+#include "package/crc32.h"
+#include "package/package_format.h"
+
+#include <stdint.h>
+#include <string.h>
+#include <zlib.h>
+
+namespace saverpack {
+
+using namespace package;
+
+std::string CheckFileName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return "the saver's file name \"" + name + "\" is not a file name";
+    if (name.size() > kMaxFileName)
+        return "the saver's file name is " + std::to_string(name.size()) + " characters long; at most " +
+               std::to_string(kMaxFileName) + " fit";
+    for (unsigned char c : name) {
+        // The installer joins the name to the Windows directory; anything that
+        // would change the directory or that Windows cannot store must not pass.
+        if (c < 32 || strchr("\\/:*?\"<>|", c) != nullptr)
+            return "the saver's file name \"" + name + "\" must be a plain file name (no directory, drive or any of \\/:*?\"<>|)";
+    }
+    return std::string();
+}
+
+std::string CheckSpec(const PackageSpec& spec)
+{
+    if (spec.title.size() > kMaxTitle)
+        return "the title is " + std::to_string(spec.title.size()) + " characters long; at most " +
+               std::to_string(kMaxTitle) + " fit";
+    if (spec.description.size() > kMaxDescription)
+        return "the description is " + std::to_string(spec.description.size()) + " characters long; at most " +
+               std::to_string(kMaxDescription) + " fit";
+    std::string name = CheckFileName(spec.saverName);
+    if (!name.empty())
+        return name;
+    if (spec.timeout > kMaxTimeout)
+        return "the timeout must be 0 to " + std::to_string(kMaxTimeout) + " minutes";
+    if (spec.colour > 0x00FFFFFFu)
+        return "the colour has bits above 24";
+    if (spec.level < 0 || spec.level > 9)
+        return "the compression level must be 0 to 9";
+    // The installer inflates the document and logo into memory blocks and takes
+    // a stream that inflates to nothing for a damaged one.
+    if (spec.saver.empty())
+        return "the saver is empty";
+    if (spec.hasDocument && spec.document.empty())
+        return "the document is empty; the installer would take the package for damaged";
+    if (spec.hasLogo) {
+        DibFacts facts;
+        std::string problem;
+        if (!CheckPackedDib(spec.logo.data(), spec.logo.size(), &facts, &problem))
+            return "the logo cannot be drawn: " + problem;
+    }
+    return std::string();
+}
+
+namespace {
+
+bool Deflate(const Bytes& data, int level, Bytes* out)
+{
+    uLong bound = compressBound(uLong(data.size()));
+    out->resize(bound);
+    uLongf size = bound;
+    if (compress2(out->data(), &size, data.data(), uLong(data.size()), level) != Z_OK)
+        return false;
+    out->resize(size);
+    return true;
+}
+
+template <typename Record>
+void Append(Bytes* out, const Record& record)
+{
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&record);
+    out->insert(out->end(), bytes, bytes + sizeof record);
+}
+
+void CopyText(char* field, const std::string& text)
+{
+    memcpy(field, text.data(), text.size());  // the field is zeroed and longer than the text
+}
+
+}  // namespace
+
+bool BuildPackage(const PackageSpec& spec, Bytes* out, PackageLayout* layout, std::string* error)
+{
+    *error = CheckSpec(spec);
+    if (!error->empty())
+        return false;
+
+    Bytes saver, document, logo;
+    if (!Deflate(spec.saver, spec.level, &saver) || (spec.hasDocument && !Deflate(spec.document, spec.level, &document)) ||
+        (spec.hasLogo && !Deflate(spec.logo, spec.level, &logo))) {
+        *error = "compression failed";
+        return false;
+    }
+    uint64_t total = uint64_t(spec.stub.size()) + kHeaderRecordSize + kSaverRecordSize + saver.size() + kTrailerSize;
+    if (spec.hasDocument)
+        total += kDocumentRecordSize + document.size();
+    if (spec.hasLogo)
+        total += kLogoRecordSize + logo.size();
+    // The installer seeks with signed 32-bit offsets.
+    if (total > uint64_t(INT32_MAX)) {
+        *error = "the installer would be " + std::to_string(total) + " bytes; the stub can read at most 2 GiB";
+        return false;
+    }
+
+    *layout = PackageLayout();
+    out->clear();
+    out->reserve(size_t(total));
+    out->insert(out->end(), spec.stub.begin(), spec.stub.end());
+
+    InstHeader header;
+    memset(&header, 0, sizeof header);
+    header.dwTag = kTagHeader;
+    header.dwLength = kHeaderRecordSize;
+    header.crColour = spec.colour;
+    header.nTimeout = spec.timeout;
+    CopyText(header.szTitle, spec.title);
+    CopyText(header.szDescription, spec.description);
+    layout->headerOffset = uint32_t(out->size());
+    Append(out, header);
+
+    InstScr saverRecord;
+    memset(&saverRecord, 0, sizeof saverRecord);
+    saverRecord.dwTag = kTagSaver;
+    saverRecord.dwLength = uint32_t(kSaverRecordSize + saver.size());
+    CopyText(saverRecord.szFileName, spec.saverName);
+    layout->saverOffset = uint32_t(out->size());
+    layout->saverCompressed = uint32_t(saver.size());
+    Append(out, saverRecord);
+    out->insert(out->end(), saver.begin(), saver.end());
+
+    if (spec.hasDocument) {
+        InstDoc record;
+        memset(&record, 0, sizeof record);
+        record.dwTag = kTagDocument;
+        record.dwLength = uint32_t(kDocumentRecordSize + document.size());
+        record.dwSize = uint32_t(spec.document.size());
+        layout->documentOffset = uint32_t(out->size());
+        layout->documentCompressed = uint32_t(document.size());
+        Append(out, record);
+        out->insert(out->end(), document.begin(), document.end());
+    }
+    if (spec.hasLogo) {
+        InstLogo record;
+        memset(&record, 0, sizeof record);
+        record.dwTag = kTagLogo;
+        record.dwLength = uint32_t(kLogoRecordSize + logo.size());
+        layout->logoOffset = uint32_t(out->size());
+        layout->logoCompressed = uint32_t(logo.size());
+        Append(out, record);
+        out->insert(out->end(), logo.begin(), logo.end());
+    }
+
+    InstEnd trailer;
+    memset(&trailer, 0, sizeof trailer);
+    trailer.dwTag = kTagEnd;
+    trailer.dwLength = kTrailerSize;
+    trailer.dwHeaderDistance = uint32_t(total - layout->headerOffset) ^ kHeaderDistanceMask;
+    trailer.dwHeaderCrc = package::crc32(0, &header, sizeof header) ^ kHeaderCrcMask;
+    trailer.dwStubCheck = package::crc32(0, spec.stub.data(), spec.stub.size());
+    layout->trailerOffset = uint32_t(out->size());
+    Append(out, trailer);
+    return true;
+}
+
+}  // namespace saverpack

@@ -1,0 +1,61 @@
+// Lays out an installer: the stub's bytes, then the header, saver, document and
+// logo chunks, then the trailer with the header's checksum and the stub's
+// self-check, exactly as the installer's reader expects them.
+#pragma once
+
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+namespace saverpack {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint32_t kDefaultColour = 0x00C06020;  // 2060C0 on the web, as a COLORREF
+constexpr uint32_t kDefaultTimeout = 10;
+constexpr uint32_t kMaxTimeout = 9999;
+constexpr int kDefaultLevel = 9;
+
+// Longest texts the records hold, one byte of each field kept for the zero.
+constexpr size_t kMaxTitle = 261;
+constexpr size_t kMaxDescription = 293;
+constexpr size_t kMaxFileName = 293;
+
+struct PackageSpec {
+    Bytes stub;
+    Bytes saver;
+    std::string saverName;
+    std::string title;
+    std::string description;
+    uint32_t colour = kDefaultColour;
+    uint32_t timeout = kDefaultTimeout;
+    bool hasDocument = false;
+    Bytes document;
+    bool hasLogo = false;
+    Bytes logo;  // a packed DIB, already in the layout the installer draws
+    int level = kDefaultLevel;
+};
+
+// Where each part landed in the last package built.
+struct PackageLayout {
+    uint32_t headerOffset = 0;
+    uint32_t saverOffset = 0;
+    uint32_t saverCompressed = 0;
+    uint32_t documentOffset = 0;  // 0 when there is no document
+    uint32_t documentCompressed = 0;
+    uint32_t logoOffset = 0;  // 0 when there is no logo
+    uint32_t logoCompressed = 0;
+    uint32_t trailerOffset = 0;
+};
+
+// Empty when `name` may be the saver's installed file name; else why not.
+std::string CheckFileName(const std::string& name);
+
+// Empty when the spec can be laid out; else the first reason it cannot.
+std::string CheckSpec(const PackageSpec& spec);
+
+// Builds the whole installer in memory. False with a reason for a spec that
+// CheckSpec refuses or a result too large for the installer to address.
+bool BuildPackage(const PackageSpec& spec, Bytes* out, PackageLayout* layout, std::string* error);
+
+}  // namespace saverpack
