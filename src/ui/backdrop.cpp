@@ -1,0 +1,128 @@
+// Everything is created and deleted within one paint: 256 brushes and two fonts.
+// The window class redraws on every size change, and nothing is cached.
+#include "ui/backdrop.h"
+
+#include "package/installer_state.h"
+#include "ui/bitmap.h"
+#include "ui/scoped_gdi.h"
+
+#include <math.h>
+
+namespace {
+
+constexpr int kBands = 256;
+constexpr int kTitleTop = 52;
+constexpr int kDescriptionHalfWidth = 240;
+constexpr int kDescriptionTopFromBottom = 176;
+constexpr int kDescriptionBottomFromBottom = 16;
+constexpr int kLogoMargin = 10;
+constexpr COLORREF kHighlight = 0xFFFFFF;
+constexpr COLORREF kShadow = 0x000000;
+
+// The header's text fields are terminated by the reader only once their checksum
+// holds; a damaged header is still painted behind the damage message, so never
+// look past a field.
+int FieldLength(const char* field, int capacity)
+{
+    int length = 0;
+    while (length < capacity && field[length] != '\0')
+        ++length;
+    return length;
+}
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour)
+{
+    ui::ScopedBrush brush(CreateSolidBrush(colour));
+    if (brush.get() != nullptr)
+        FillRect(dc, &rect, brush.get());
+}
+
+// Band k carries floor(start * (256 - k) / 256) in each channel. The running values
+// and the band edges are multiples of 1/256 of an integer below 2^16, so the
+// doubles hold them exactly and no rounding creeps in.
+void PaintGradient(HDC dc, const RECT& rc, COLORREF start)
+{
+    double red = GetRValue(start);
+    double green = GetGValue(start);
+    double blue = GetBValue(start);
+    const double redStep = (0 - red) * (1.0 / kBands);
+    const double greenStep = (0 - green) * (1.0 / kBands);
+    const double blueStep = (0 - blue) * (1.0 / kBands);
+    const int height = rc.bottom - rc.top;
+    const double step = height * (1.0 / kBands);
+
+    SetMapMode(dc, MM_TEXT);
+    for (double y = 0.0; height > y; y += step) {
+        RECT band = {rc.left, rc.top + int(y), rc.right, rc.top + int(ceil(y + step))};
+        FillSolid(dc, band, RGB(int(red) & 0xFF, int(green) & 0xFF, int(blue) & 0xFF));
+        red += redStep;
+        green += greenStep;
+        blue += blueStep;
+    }
+}
+
+HFONT CreateBackdropFont(int height, BOOL italic, const char* face)
+{
+    return CreateFontA(height, 0, 0, 0, 500, italic, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0, face);
+}
+
+void PaintTitle(HDC dc, const RECT& rc, COLORREF start)
+{
+    const COLORREF shade = RGB(GetRValue(start) * 3 / 4, GetGValue(start) * 3 / 4, GetBValue(start) * 3 / 4);
+    ui::ScopedFont font(CreateBackdropFont(52, TRUE, "TIMES NEW ROMAN"));
+    ui::ScopedSelectObject fontInDc(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+
+    const char* title = instheader.szTitle;
+    const int length = FieldLength(title, sizeof instheader.szTitle);
+    SIZE extent = {0, 0};
+    GetTextExtentPointA(dc, title, length, &extent);
+    const int x = (rc.right - rc.left - extent.cx) / 2;
+
+    SetTextColor(dc, kHighlight);
+    TextOutA(dc, x, kTitleTop, title, length);
+    SetTextColor(dc, kShadow);
+    TextOutA(dc, x + 2, kTitleTop + 2, title, length);
+    SetTextColor(dc, shade);
+    TextOutA(dc, x + 1, kTitleTop + 1, title, length);
+}
+
+void PaintDescription(HDC dc, const RECT& rc)
+{
+    ui::ScopedFont font(CreateBackdropFont(24, FALSE, "ARIAL"));
+    ui::ScopedSelectObject fontInDc(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+
+    const int mid = (rc.right - rc.left) / 2;
+    RECT box = {mid - kDescriptionHalfWidth, rc.bottom - kDescriptionTopFromBottom, mid + kDescriptionHalfWidth,
+                rc.bottom - kDescriptionBottomFromBottom};
+    OffsetRect(&box, 1, 1);
+    // The whole COLORREF, unlike the gradient and the shade, which use its low three bytes.
+    SetTextColor(dc, instheader.crColour);
+    const char* text = instheader.szDescription;
+    DrawTextA(dc, text, FieldLength(text, sizeof instheader.szDescription), &box,
+              DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+}  // namespace
+
+void ui::PaintBackdropArea(HDC dc, const RECT& rc)
+{
+    if (instheader.dwTag != package::kTagHeader) {
+        FillSolid(dc, rc, 0);
+        return;
+    }
+    const COLORREF start = instheader.crColour & 0xFFFFFF;
+    PaintGradient(dc, rc, start);
+    PaintTitle(dc, rc, start);
+    PaintDescription(dc, rc);
+    if (image != nullptr)
+        DrawBitmap(dc, rc.left + kLogoMargin, rc.top + kLogoMargin, image, SRCCOPY);
+}
+
+void PaintBackdrop(HWND window, HDC dc)
+{
+    RECT rc;
+    GetClientRect(window, &rc);
+    ui::PaintBackdropArea(dc, rc);
+}

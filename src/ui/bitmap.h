@@ -1,0 +1,18 @@
+// Drawing the logo: a packed device-independent bitmap held in a global memory
+// block, drawn 1:1 with its own palette when it has one.
+#pragma once
+
+#include <stddef.h>
+#include <windows.h>
+
+// Draws the packed DIB in `block` with its top-left corner at (x, y). A block that
+// is NULL, cannot be locked, or does not hold a whole uncompressed bottom-up bitmap
+// of 1, 4, 8, 16, 24 or 32 bits per pixel draws nothing.
+void DrawBitmap(HDC dc, int x, int y, HGLOBAL block, DWORD rop);
+
+namespace ui {
+
+// The same for a packed DIB of `size` bytes at `data`; never reads past data + size.
+void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD rop);
+
+}  // namespace ui

@@ -1,0 +1,444 @@
+// Drives the stub from outside during the end-to-end tests. Runs under the same
+// Wine prefix as the stub, finds its windows and dialogs, reads their texts and
+// presses their buttons. Each command prints one JSON object on standard output.
+//
+//   e2e_driver window CLASS [TIMEOUT_MS]        wait for a visible top-level window of CLASS
+//   e2e_driver dialog PID [TIMEOUT_MS] [--control ID] [--not HWND]
+//                                               wait for a visible dialog of process PID
+//                                               (with control ID, other than HWND); list its controls
+//   e2e_driver message-box PID [TIMEOUT_MS]     wait for a message box of PID; its caption and text
+//   e2e_driver windows [PID]                    the visible top-level windows (of PID)
+//   e2e_driver text HWND [ID]                   the text of a window or of its control ID
+//   e2e_driver rect HWND                        window and client rectangles
+//   e2e_driver press HWND ID                    post WM_COMMAND(ID, BN_CLICKED) to HWND
+//   e2e_driver close HWND                       post WM_CLOSE to HWND (as Alt+F4 would)
+//   e2e_driver click HWND ID                    BM_CLICK on control ID (a check box)
+//   e2e_driver set-text HWND ID TEXT            set the text of control ID
+//   e2e_driver idle HWND [TIMEOUT_MS]           wait until HWND's thread takes messages
+//   e2e_driver wait-gone HWND [TIMEOUT_MS]      wait until HWND is gone or hidden
+//   e2e_driver wait-exit PID [TIMEOUT_MS]       wait for process PID to end; its exit code
+//
+// Exit status: 0 done, 1 bad usage, 2 timed out or not found, 3 the operation failed.
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kDefaultTimeoutMs = 10000;
+constexpr DWORD kPollMs = 20;
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+enum ExitStatus { kDone = 0, kUsage = 1, kTimedOut = 2, kFailed = 3 };
+
+std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20 || c >= 0x80) {
+                // ANSI text, handed on byte for byte as code points 0-255.
+                char escaped[8];
+                snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += char(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonRect(const RECT& r)
+{
+    char buffer[80];
+    snprintf(buffer, sizeof buffer, "[%ld,%ld,%ld,%ld]", long(r.left), long(r.top), long(r.right), long(r.bottom));
+    return buffer;
+}
+
+std::string Number(unsigned long long value)
+{
+    char buffer[32];
+    snprintf(buffer, sizeof buffer, "%llu", value);
+    return buffer;
+}
+
+std::string WindowText(HWND hwnd)
+{
+    // WM_GETTEXT rather than GetWindowText: the latter does not ask another
+    // process for the text of its controls.
+    char buffer[8192] = "";
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                             5000, &copied))
+        return std::string();
+    return std::string(buffer, strnlen(buffer, sizeof buffer));
+}
+
+std::string ClassName(HWND hwnd)
+{
+    char buffer[256] = "";
+    GetClassNameA(hwnd, buffer, sizeof buffer);
+    return buffer;
+}
+
+DWORD ProcessOf(HWND hwnd)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    return pid;
+}
+
+std::string DescribeWindow(HWND hwnd)
+{
+    RECT window = {}, client = {};
+    GetWindowRect(hwnd, &window);
+    GetClientRect(hwnd, &client);
+    std::string out = "\"hwnd\":" + Number(reinterpret_cast<uintptr_t>(hwnd));
+    out += ",\"pid\":" + Number(ProcessOf(hwnd));
+    out += ",\"class\":" + JsonString(ClassName(hwnd));
+    out += ",\"text\":" + JsonString(WindowText(hwnd));
+    out += ",\"rect\":" + JsonRect(window);
+    out += ",\"client\":" + JsonRect(client);
+    out += ",\"style\":" + Number(DWORD(GetWindowLongA(hwnd, GWL_STYLE)));
+    out += ",\"exstyle\":" + Number(DWORD(GetWindowLongA(hwnd, GWL_EXSTYLE)));
+    out += ",\"owner\":" + Number(reinterpret_cast<uintptr_t>(GetWindow(hwnd, GW_OWNER)));
+    out += ",\"visible\":" + std::string(IsWindowVisible(hwnd) ? "true" : "false");
+    return out;
+}
+
+std::string DescribeControls(HWND dialog)
+{
+    std::string out = "[";
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r = {};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        if (out.size() > 1)
+            out += ",";
+        out += "{\"hwnd\":" + Number(reinterpret_cast<uintptr_t>(child));
+        out += ",\"id\":" + Number(DWORD(GetDlgCtrlID(child)) & 0xFFFF);
+        out += ",\"class\":" + JsonString(ClassName(child));
+        out += ",\"text\":" + JsonString(WindowText(child));
+        out += ",\"rect\":" + JsonRect(r);
+        out += ",\"style\":" + Number(DWORD(GetWindowLongA(child, GWL_STYLE)));
+        out += ",\"visible\":" + std::string(IsWindowVisible(child) ? "true" : "false");
+        DWORD_PTR check = 0;
+        SendMessageTimeoutA(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &check);
+        out += ",\"checked\":" + Number(check) + "}";
+    }
+    return out + "]";
+}
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param)
+{
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows()
+{
+    std::vector<HWND> windows;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+struct DialogFilter {
+    DWORD pid = 0;
+    int controlId = -1;  // the dialog must have this control
+    HWND exclude = nullptr;
+};
+
+HWND FindDialog(const DialogFilter& filter)
+{
+    for (HWND hwnd : TopLevelWindows()) {
+        if (!IsWindowVisible(hwnd) || hwnd == filter.exclude || ProcessOf(hwnd) != filter.pid)
+            continue;
+        if (ClassName(hwnd) != "#32770")
+            continue;
+        if (filter.controlId >= 0 && GetDlgItem(hwnd, filter.controlId) == nullptr)
+            continue;
+        return hwnd;
+    }
+    return nullptr;
+}
+
+HWND FindWindowOfClass(const std::string& className)
+{
+    for (HWND hwnd : TopLevelWindows()) {
+        if (IsWindowVisible(hwnd) && ClassName(hwnd) == className)
+            return hwnd;
+    }
+    return nullptr;
+}
+
+template <typename Find>
+HWND WaitFor(DWORD timeoutMs, Find find)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND hwnd = find();
+        if (hwnd != nullptr)
+            return hwnd;
+        if (GetTickCount() - start >= timeoutMs)
+            return nullptr;
+        Sleep(kPollMs);
+    }
+}
+
+unsigned long ParseNumber(const char* text)
+{
+    return strtoul(text, nullptr, 0);
+}
+
+HWND ParseWindow(const char* text)
+{
+    return reinterpret_cast<HWND>(uintptr_t(strtoull(text, nullptr, 0)));
+}
+
+DWORD TimeoutArg(int argc, char** argv, int index)
+{
+    return index < argc && argv[index][0] != '-' ? DWORD(ParseNumber(argv[index])) : kDefaultTimeoutMs;
+}
+
+int Print(const std::string& json)
+{
+    printf("{%s}\n", json.c_str());
+    fflush(stdout);
+    return kDone;
+}
+
+int Fail(int status, const char* what)
+{
+    printf("{\"error\":%s}\n", JsonString(what).c_str());
+    fflush(stdout);
+    return status;
+}
+
+int CommandWindow(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    std::string className = argv[2];
+    HWND hwnd = WaitFor(TimeoutArg(argc, argv, 3), [&] { return FindWindowOfClass(className); });
+    if (hwnd == nullptr)
+        return Fail(kTimedOut, "no such window");
+    return Print(DescribeWindow(hwnd));
+}
+
+int CommandDialog(int argc, char** argv, bool messageBox)
+{
+    if (argc < 3)
+        return kUsage;
+    DialogFilter filter;
+    filter.pid = DWORD(ParseNumber(argv[2]));
+    DWORD timeout = TimeoutArg(argc, argv, 3);
+    for (int i = 3; i + 1 < argc; ++i) {
+        if (strcmp(argv[i], "--control") == 0)
+            filter.controlId = int(ParseNumber(argv[++i]));
+        else if (strcmp(argv[i], "--not") == 0)
+            filter.exclude = ParseWindow(argv[++i]);
+    }
+    if (messageBox)
+        filter.controlId = kMessageBoxTextId;
+    HWND hwnd = WaitFor(timeout, [&] { return FindDialog(filter); });
+    if (hwnd == nullptr)
+        return Fail(kTimedOut, messageBox ? "no message box" : "no dialog");
+    std::string out = DescribeWindow(hwnd);
+    if (messageBox) {
+        out += ",\"caption\":" + JsonString(WindowText(hwnd));
+        out += ",\"message\":" + JsonString(WindowText(GetDlgItem(hwnd, kMessageBoxTextId)));
+    }
+    out += ",\"controls\":" + DescribeControls(hwnd);
+    return Print(out);
+}
+
+int CommandWindows(int argc, char** argv)
+{
+    DWORD pid = argc > 2 ? DWORD(ParseNumber(argv[2])) : 0;
+    std::string list = "\"windows\":[";
+    bool first = true;
+    for (HWND hwnd : TopLevelWindows()) {
+        if (!IsWindowVisible(hwnd) || (pid != 0 && ProcessOf(hwnd) != pid))
+            continue;
+        list += first ? "{" : ",{";
+        list += DescribeWindow(hwnd) + "}";
+        first = false;
+    }
+    return Print(list + "]");
+}
+
+HWND ControlArg(int argc, char** argv, int index)
+{
+    HWND hwnd = ParseWindow(argv[2]);
+    return index < argc ? GetDlgItem(hwnd, int(ParseNumber(argv[index]))) : hwnd;
+}
+
+int CommandText(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    HWND hwnd = ControlArg(argc, argv, 3);
+    if (hwnd == nullptr || !IsWindow(hwnd))
+        return Fail(kTimedOut, "no such window");
+    return Print("\"text\":" + JsonString(WindowText(hwnd)));
+}
+
+int CommandRect(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    HWND hwnd = ParseWindow(argv[2]);
+    if (!IsWindow(hwnd))
+        return Fail(kTimedOut, "no such window");
+    return Print(DescribeWindow(hwnd));
+}
+
+int CommandPress(int argc, char** argv)
+{
+    if (argc < 4)
+        return kUsage;
+    HWND dialog = ParseWindow(argv[2]);
+    int id = int(ParseNumber(argv[3]));
+    // Posted, never sent: the dialog may answer by opening a modal loop of its own.
+    HWND button = GetDlgItem(dialog, id);
+    if (!PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)))
+        return Fail(kFailed, "PostMessage failed");
+    return Print("\"pressed\":" + Number(DWORD(id)));
+}
+
+int CommandClose(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    if (!PostMessageA(ParseWindow(argv[2]), WM_CLOSE, 0, 0))
+        return Fail(kFailed, "PostMessage failed");
+    return Print("\"closed\":true");
+}
+
+int CommandClick(int argc, char** argv)
+{
+    if (argc < 4)
+        return kUsage;
+    HWND control = ControlArg(argc, argv, 3);
+    if (control == nullptr)
+        return Fail(kTimedOut, "no such control");
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result))
+        return Fail(kFailed, "BM_CLICK timed out");
+    DWORD_PTR check = 0;
+    SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &check);
+    return Print("\"checked\":" + Number(check));
+}
+
+int CommandSetText(int argc, char** argv)
+{
+    if (argc < 5)
+        return kUsage;
+    HWND control = ControlArg(argc, argv, 3);
+    if (control == nullptr)
+        return Fail(kTimedOut, "no such control");
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_ABORTIFHUNG, 5000,
+                             &result))
+        return Fail(kFailed, "WM_SETTEXT timed out");
+    return Print("\"text\":" + JsonString(WindowText(control)));
+}
+
+int CommandIdle(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    HWND hwnd = ParseWindow(argv[2]);
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, 0, TimeoutArg(argc, argv, 3), &result))
+        return Fail(kTimedOut, "the window's thread takes no messages");
+    return Print("\"idle\":true");
+}
+
+int CommandWaitGone(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    HWND hwnd = ParseWindow(argv[2]);
+    DWORD timeout = TimeoutArg(argc, argv, 3);
+    DWORD start = GetTickCount();
+    while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
+        if (GetTickCount() - start >= timeout)
+            return Fail(kTimedOut, "the window is still there");
+        Sleep(kPollMs);
+    }
+    return Print("\"gone\":true");
+}
+
+int CommandWaitExit(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    DWORD pid = DWORD(ParseNumber(argv[2]));
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (process == nullptr)
+        return Fail(kFailed, "cannot open the process");
+    // Tells the caller that the process is held, so it may now be made to end.
+    printf("{\"waiting\":%lu}\n", static_cast<unsigned long>(pid));
+    fflush(stdout);
+    DWORD waited = WaitForSingleObject(process, TimeoutArg(argc, argv, 3));
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    if (waited != WAIT_OBJECT_0)
+        return Fail(kTimedOut, "the process is still running");
+    return Print("\"pid\":" + Number(pid) + ",\"exit_code\":" + Number(code));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: e2e_driver COMMAND ARGS...\n");
+        return kUsage;
+    }
+    const char* command = argv[1];
+    int status = kUsage;
+    if (strcmp(command, "window") == 0)
+        status = CommandWindow(argc, argv);
+    else if (strcmp(command, "dialog") == 0)
+        status = CommandDialog(argc, argv, false);
+    else if (strcmp(command, "message-box") == 0)
+        status = CommandDialog(argc, argv, true);
+    else if (strcmp(command, "windows") == 0)
+        status = CommandWindows(argc, argv);
+    else if (strcmp(command, "text") == 0)
+        status = CommandText(argc, argv);
+    else if (strcmp(command, "rect") == 0)
+        status = CommandRect(argc, argv);
+    else if (strcmp(command, "press") == 0)
+        status = CommandPress(argc, argv);
+    else if (strcmp(command, "close") == 0)
+        status = CommandClose(argc, argv);
+    else if (strcmp(command, "click") == 0)
+        status = CommandClick(argc, argv);
+    else if (strcmp(command, "set-text") == 0)
+        status = CommandSetText(argc, argv);
+    else if (strcmp(command, "idle") == 0)
+        status = CommandIdle(argc, argv);
+    else if (strcmp(command, "wait-gone") == 0)
+        status = CommandWaitGone(argc, argv);
+    else if (strcmp(command, "wait-exit") == 0)
+        status = CommandWaitExit(argc, argv);
+    if (status == kUsage)
+        fprintf(stderr, "e2e_driver: bad command or arguments: %s\n", command);
+    return status;
+}

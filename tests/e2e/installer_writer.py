@@ -1,0 +1,86 @@
+"""Writes installers for the end-to-end tests: a copy of the stub with a package
+appended (header, saver, optional document and logo, trailer), and the logo
+bitmaps they show. Small on purpose, so the tests do not depend on the packer."""
+
+import struct
+import zlib
+
+HEADER_SIZE, SAVER_SIZE, DOCUMENT_SIZE, LOGO_SIZE, TRAILER_SIZE = 1370, 310, 48, 52, 56
+HEADER_DISTANCE_MASK = 0x3E5B72D9
+HEADER_CRC_MASK = 0xC4A1086F
+TITLE_OFFSET, TITLE_WIDTH = 814, 262
+DESCRIPTION_OFFSET, DESCRIPTION_WIDTH = 1076, 294
+
+
+def _field(text, width):
+    data = text.encode("latin-1")
+    if len(data) >= width:
+        raise ValueError("%r does not fit a field of %d bytes" % (text, width))
+    return data + b"\0" * (width - len(data))
+
+
+def header_record(title, description, colour, timeout):
+    record = bytearray(HEADER_SIZE)
+    struct.pack_into("<4sIII", record, 0, b"ihdr", HEADER_SIZE, 0, 0)
+    struct.pack_into("<II", record, 16, colour, timeout)
+    record[TITLE_OFFSET:TITLE_OFFSET + TITLE_WIDTH] = _field(title, TITLE_WIDTH)
+    record[DESCRIPTION_OFFSET:DESCRIPTION_OFFSET + DESCRIPTION_WIDTH] = _field(description, DESCRIPTION_WIDTH)
+    return bytes(record)
+
+
+def _chunk(tag, record_size, fields, stream):
+    record = bytearray(record_size)
+    struct.pack_into("<4sI", record, 0, tag, record_size + len(stream))
+    for offset, data in fields:
+        record[offset:offset + len(data)] = data
+    return bytes(record) + stream
+
+
+def build_installer(stub, title="Test Saver", description="", colour=0x000000, timeout=10,
+                    saver=b"MZ saver", saver_name="TESTSAVR.SCR", document=None, logo=None):
+    """Returns the bytes of an installer: `stub` followed by a well-formed package."""
+    header = header_record(title, description, colour, timeout)
+    chunks = [header]
+    chunks.append(_chunk(b"iscr", SAVER_SIZE, [(16, _field(saver_name, 294))], zlib.compress(saver, 9)))
+    if document is not None:
+        chunks.append(_chunk(b"idoc", DOCUMENT_SIZE, [(12, struct.pack("<I", len(document)))],
+                             zlib.compress(document, 9)))
+    if logo is not None:
+        chunks.append(_chunk(b"ilgo", LOGO_SIZE, [], zlib.compress(logo, 9)))
+    body = b"".join(chunks)
+    distance = len(body) + TRAILER_SIZE
+    trailer = struct.pack("<4sIIIII32x", b"iend", TRAILER_SIZE, 0, distance ^ HEADER_DISTANCE_MASK,
+                          zlib.crc32(header) ^ HEADER_CRC_MASK, zlib.crc32(stub))
+    return bytes(stub) + body + trailer
+
+
+def packed_dib(width, height, bit_count, pixel, palette=None):
+    """A packed bottom-up BI_RGB bitmap. pixel(x, y) gives a palette index for 8 bits
+    or fewer, else an (r, g, b) tuple; y counts from the top row. palette is a list
+    of (r, g, b) with 2**bit_count entries."""
+    row_bytes = (width * bit_count + 31) // 32 * 4
+    rows = []
+    for y in reversed(range(height)):
+        row = bytearray()
+        if bit_count <= 8:
+            acc = count = 0
+            for x in range(width):
+                acc = (acc << bit_count) | pixel(x, y)
+                count += bit_count
+                if count == 8:
+                    row.append(acc)
+                    acc = count = 0
+            if count:
+                row.append(acc << (8 - count))
+        else:
+            for x in range(width):
+                r, g, b = pixel(x, y)
+                row += bytes((b, g, r))
+        rows.append(bytes(row) + b"\0" * (row_bytes - len(row)))
+    bits = b"".join(rows)
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bit_count, 0, len(bits), 0, 0, 0, 0)
+    table = b""
+    if bit_count <= 8:
+        assert palette is not None and len(palette) == 1 << bit_count
+        table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    return header + table + bits

@@ -1,0 +1,214 @@
+#!/usr/bin/env python3
+"""The backdrop of a valid installer, read from screenshots: the gradient's bands,
+the embossed title, the description in its box and the logo at (10, 10)."""
+
+import random
+import unittest
+
+import harness
+import installer_writer
+
+W, H = harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT
+TITLE_ROWS = range(40, 130)
+LONG_DESCRIPTION = ("A long description, so that it has to wrap inside its box: it tells the user "
+                           "what the saver shows and how to make it stop.")
+STANDARD_16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
+               (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
+               (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+
+HARNESS = None
+
+
+def setUpModule():
+    global HARNESS
+    HARNESS = harness.Harness(harness.BUILD_DIR, "backdrop").__enter__()
+
+
+def tearDownModule():
+    HARNESS.__exit__(None, None, None)
+
+
+def rgb_of(colourref):
+    return (colourref & 0xFF, (colourref >> 8) & 0xFF, (colourref >> 16) & 0xFF)
+
+
+def expected_rows(start, height):
+    """The colour of every row: band k has floor(start * (256 - k) / 256) in each
+    channel and covers rows floor(k*h/256) up to ceil((k+1)*h/256); a later band
+    paints over a shared row."""
+    rows = [None] * height
+    for k in range(256):
+        colour = tuple(c * (256 - k) // 256 for c in start)
+        top = k * height // 256
+        bottom = -(-(k + 1) * height // 256)
+        for y in range(top, min(bottom, height)):
+            rows[y] = colour
+    return rows
+
+
+class Logo:
+    def __init__(self, width, height, bit_count, seed, palette=None):
+        rng = random.Random(seed)
+        self.width, self.height = width, height
+        if bit_count <= 8:
+            self.palette = palette or [tuple(rng.randrange(256) for _ in range(3)) for _ in range(1 << bit_count)]
+            self.indices = [[rng.randrange(1 << bit_count) for _ in range(width)] for _ in range(height)]
+            self.dib = installer_writer.packed_dib(width, height, bit_count, lambda x, y: self.indices[y][x],
+                                                   self.palette)
+            self.colour = lambda x, y: self.palette[self.indices[y][x]]
+        else:
+            self.pixels = [[tuple(rng.randrange(256) for _ in range(3)) for _ in range(width)]
+                           for _ in range(height)]
+            self.dib = installer_writer.packed_dib(width, height, bit_count, lambda x, y: self.pixels[y][x])
+            self.colour = lambda x, y: self.pixels[y][x]
+
+
+class Backdrop(unittest.TestCase):
+    def show(self, name, colour, title, description, logo=None, close=False):
+        """Runs an installer and returns a settled screenshot of its backdrop. With
+        `close`, the window is then closed as by Alt+F4 and the stub must end with 1."""
+        h = HARNESS
+        data = installer_writer.build_installer(h.stub.read_bytes(), title=title, description=description,
+                                                colour=colour, logo=logo.dib if logo else None)
+        stub = h.launch(h.write_installer(name + ".exe", data))
+        window = None
+        try:
+            window = h.driver("window", "VelquorInstaller")
+            self.assertEqual(window["rect"], [0, 0, W, H], "the window covers the whole screen")
+            self.assertEqual(window["client"], [0, 0, W, H], "and has no border or caption")
+            self.assertEqual(window["text"], "")
+            self.assertEqual(window["style"] & 0x90000000, 0x90000000, "WS_POPUP | WS_VISIBLE")
+            self.assertEqual(window["style"] & 0x00CF0000, 0, "no caption, border, frame or menu")
+            h.driver("idle", window["hwnd"])
+            screen = h.settled_screenshot()
+            h.keep(screen, name)
+            listed = h.driver("windows", window["pid"])["windows"]
+            self.assertEqual([w["class"] for w in listed], ["VelquorInstaller"], "no message box")
+            self.assertTrue(stub.running(), "the stub stays up showing its backdrop")
+            if close:
+                waiter = h.start_driver("wait-exit", window["pid"])
+                h.wait_for_line(waiter)
+                h.driver("close", window["hwnd"])
+                self.assertEqual(waiter.wait(), 0, waiter.output())
+                self.assertEqual(h.last_answer(waiter)["exit_code"], 1)
+                self.assertEqual(stub.wait(), 1)
+        finally:
+            stub.kill()
+            if window is not None:
+                h.driver("wait-gone", window["hwnd"])
+        return screen
+
+    # -- checks ----------------------------------------------------------------
+
+    def check_bands(self, screen, start, text_rows):
+        """Every row carries its band's colour: across the whole screen where
+        nothing else is drawn, at both edges in the rows of the title, the
+        description and the logo."""
+        rows = expected_rows(start, H)
+        for y in range(H):
+            row = screen.row(y)
+            columns = (0, 1, W - 2, W - 1) if y in text_rows else range(W)
+            for x in columns:
+                if row[x] != rows[y]:
+                    self.fail("pixel (%d, %d) is %s, band colour %s" % (x, y, row[x], rows[y]))
+
+    def painted_pixels(self, screen, colour, rows, columns):
+        """Pixels of exactly `colour` in the area that the gradient alone would not give."""
+        band = expected_rows(self.start, H)
+        return [(x, y) for y in rows for x in columns
+                if screen.pixel(x, y) == colour and band[y] != colour]
+
+    def check_title(self, screen, start):
+        self.start = start
+        shade = tuple(c * 3 // 4 for c in start)
+        found = {}
+        for name, colour in (("highlight", (255, 255, 255)), ("shadow", (0, 0, 0)), ("shade", shade)):
+            pixels = self.painted_pixels(screen, colour, TITLE_ROWS, range(W))
+            self.assertGreater(len(pixels), 20, "title %s pixels %s" % (name, colour))
+            found[name] = pixels
+        top = {n: min(y for _, y in p) for n, p in found.items()}
+        bottom = {n: max(y for _, y in p) for n, p in found.items()}
+        right = {n: max(x for x, _ in p) for n, p in found.items()}
+        # Highlight at (x, 52), shadow at (x + 2, 54), shade on top at (x + 1, 53).
+        self.assertGreaterEqual(top["highlight"], 52)
+        self.assertLess(top["highlight"], top["shadow"])
+        self.assertGreater(bottom["shadow"], bottom["highlight"])
+        self.assertGreater(right["shadow"], right["highlight"])
+        xs = [x for x, _ in found["shade"]]
+        self.assertLess(abs((min(xs) + max(xs)) / 2 - W / 2), 12, "the title is centred")
+
+    def check_description(self, screen, start, colour):
+        self.start = start
+        box_left, box_top, box_right, box_bottom = W // 2 - 240 + 1, H - 176 + 1, W // 2 + 240 + 1, H - 16 + 1
+        pixels = self.painted_pixels(screen, colour, range(box_top - 20, H), range(W))
+        self.assertGreater(len(pixels), 50, "description pixels in %s" % (colour,))
+        for x, y in pixels:
+            self.assertTrue(box_left <= x < box_right and box_top <= y < box_bottom, "(%d, %d) outside" % (x, y))
+        ys = [y for _, y in pixels]
+        self.assertGreater(max(ys) - min(ys), 30, "the description wraps onto several lines")
+        # Outside the box the rows hold nothing but the gradient.
+        band = expected_rows(start, H)
+        for y in range(box_top - 20, H):
+            for x in list(range(0, box_left)) + list(range(box_right, W)):
+                self.assertEqual(screen.pixel(x, y), band[y], (x, y))
+
+    def check_logo(self, screen, start, logo):
+        for y in range(logo.height):
+            for x in range(logo.width):
+                got, want = screen.pixel(10 + x, 10 + y), logo.colour(x, y)
+                if got != want:
+                    self.fail("logo pixel (%d, %d) is %s, expected %s" % (x, y, got, want))
+        band = expected_rows(start, H)
+        for y in range(0, 10 + logo.height + 1):
+            self.assertEqual(screen.pixel(10 + logo.width, y), band[y], "drawn at its own width")
+        for x in range(0, 10 + logo.width + 1):
+            self.assertEqual(screen.pixel(x, 10 + logo.height), band[10 + logo.height], "and height")
+            self.assertEqual(screen.pixel(x, 9), band[9])
+
+    def check_backdrop(self, name, colour, logo=None, close=False):
+        start = rgb_of(colour)
+        screen = self.show(name, colour, "Aurora Drift", LONG_DESCRIPTION, logo, close)
+        logo_rows = range(10, 10 + logo.height) if logo else range(0)
+        description_rows = range(H - 176 - 20, H)
+        skip = set(TITLE_ROWS) | set(description_rows) | set(logo_rows)
+        self.check_bands(screen, start, skip)
+        self.check_title(screen, start)
+        self.check_description(screen, start, start)
+        if logo:
+            self.check_logo(screen, start, logo)
+        return screen
+
+    # -- cases -----------------------------------------------------------------
+
+    def test_white_theme_without_logo(self):
+        screen = self.check_backdrop("white-no-logo", 0xFFFFFF)
+        band = expected_rows((255, 255, 255), H)
+        self.assertEqual(band[0], (255, 255, 255))
+        self.assertEqual(band[H - 1], (0, 0, 0), "the last band is black")
+        for y in range(60):
+            for x in range(60):
+                self.assertEqual(screen.pixel(x, y), band[y], "no logo: the corner carries the gradient")
+
+    def test_24_bit_logo_and_closing_ends_with_status_1(self):
+        # Closing goes through the end of the loop, where the logo block is freed.
+        self.check_backdrop("logo24", 0x00B45A1E, Logo(37, 23, 24, seed=24), close=True)
+
+    def test_8_bit_logo(self):
+        self.check_backdrop("logo8", 0x0040C080, Logo(50, 31, 8, seed=8))
+
+    def test_4_bit_logo(self):
+        palette = STANDARD_16[:]
+        random.Random(4).shuffle(palette)
+        self.check_backdrop("logo4", 0x00306090, Logo(29, 17, 4, seed=4, palette=palette))
+
+    def test_1_bit_black_and_white_logo(self):
+        # The text colour left on the DC by the description must not tint it.
+        self.check_backdrop("logo1", 0x00B45A1E, Logo(45, 20, 1, seed=1, palette=[(0, 0, 0), (255, 255, 255)]))
+
+    def test_1_bit_coloured_logo(self):
+        self.check_backdrop("logo1-colour", 0x000080FF,
+                            Logo(33, 9, 1, seed=11, palette=[(200, 30, 40), (20, 220, 120)]))
+
+
+if __name__ == "__main__":
+    harness.main()
