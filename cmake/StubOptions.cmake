@@ -2,4 +2,14 @@
 # no RTTI, and everything the linker can drop is dropped.
 function(saverstub_lean_target target)
   target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections)
+  if(WIN32)
+    # MinGW's own C99 printf and scanf bring about 40 KB of floating-point
+    # formatting; msvcrt's (behind MinGW's C99-conforming snprintf wrapper) do
+    # everything the stub needs. libstdc++'s configuration header would switch
+    # MinGW's back on, and the stub uses no C++ library header, so keep them out.
+    target_compile_options(${target} PRIVATE -nostdinc++)
+    # Without exceptions nothing unwinds through our frames; the tables are dead weight.
+    target_compile_options(${target} PRIVATE -fno-asynchronous-unwind-tables -fno-unwind-tables)
+    target_compile_definitions(${target} PRIVATE __USE_MINGW_ANSI_STDIO=0)
+  endif()
 endfunction()
