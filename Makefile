@@ -29,7 +29,7 @@ test-host-asan: host-asan
 test-win32: win32
 	ctest --test-dir build/win32 --output-on-failure
 
-check: test-host test-host-asan test-win32
+check: test-host test-host-asan test-win32 fuzz-smoke
 	@echo "make check: all suites passed"
 
 demo: host win32
@@ -37,3 +37,5 @@ demo: host win32
 
 clean:
 	rm -rf build
+
+include mk/hardening.mk

@@ -18,12 +18,14 @@ HFILE _lcreat(LPCSTR path, int attribute)
 {
     // Windows will not truncate a read-only file; root on POSIX would.
     struct stat st;
-    if (stat(path, &st) == 0) {
-        if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0)
-            return HFILE_ERROR;
-    }
+    bool exists = stat(path, &st) == 0;
+    if (exists && (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0))
+        return HFILE_ERROR;
     mode_t mode = (attribute & 1) ? 0444 : 0666;
-    int fd = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    // Truncating a file that is already empty changes nothing, but ext4 then
+    // flushes it to disk on close; the temporary files made just before are empty.
+    bool empty = exists && st.st_size == 0;
+    int fd = open(path, O_RDWR | O_CREAT | (empty ? 0 : O_TRUNC) | O_CLOEXEC, mode);
     return fd < 0 ? HFILE_ERROR : fd;
 }
 

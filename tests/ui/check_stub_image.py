@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Checks the built stub executable: a Windows GUI program, stripped, importing
-nothing but Windows' own DLLs (a MinGW runtime DLL would keep it from starting
-on a machine that lacks it).
+"""Checks the built stub executable: a Windows GUI program, stripped, with no
+debug sections. (Which DLLs it may import is checked by
+tests/fuzz/check_imports.cmake.)
 
 usage: check_stub_image.py OBJDUMP STUB.exe"""
 
@@ -9,20 +9,11 @@ import re
 import subprocess
 import sys
 
-WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "comctl32.dll", "shell32.dll",
-                "advapi32.dll", "comdlg32.dll", "ole32.dll", "version.dll"}
-
 
 def main():
     objdump, stub = sys.argv[1], sys.argv[2]
     headers = subprocess.run([objdump, "-p", "-h", "-t", stub], capture_output=True, text=True, check=True).stdout
     problems = []
-    dlls = re.findall(r"DLL Name: (\S+)", headers)
-    if not dlls:
-        problems.append("no imports found")
-    for dll in dlls:
-        if dll.lower() not in WINDOWS_DLLS:
-            problems.append("imports %s" % dll)
     subsystem = re.search(r"^Subsystem\s+(\S+)", headers, re.M)
     if subsystem is None or int(subsystem.group(1), 16) != 2:
         problems.append("not a Windows GUI program")
@@ -32,7 +23,7 @@ def main():
         problems.append("not stripped")
     if problems:
         sys.exit("%s: %s" % (stub, "; ".join(problems)))
-    print("%s imports %s" % (stub, ", ".join(dlls)))
+    print("%s: a stripped Windows GUI program" % stub)
 
 
 if __name__ == "__main__":

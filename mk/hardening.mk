@@ -1,0 +1,59 @@
+# Fuzzing and benchmarks of the package code; included by the top-level Makefile.
+#
+#   make fuzz         runs the libFuzzer target for FUZZ_SECONDS (default 600);
+#                     new inputs go to build/fuzz/corpus, crashes to build/fuzz/findings
+#   make fuzz-smoke   a short fixed run over the committed seeds (part of make check)
+#   make bench        the benchmarks, natively and under Wine, and the stub's size
+
+FUZZ_DIR := build/fuzz
+FUZZ_BIN := $(FUZZ_DIR)/fuzz_installer
+FUZZ_SECONDS ?= 600
+FUZZ_SMOKE_RUNS ?= 20000
+FUZZ_FLAGS ?=
+# Extraction renames with write-through; on a memory file system that costs
+# nothing, so the fuzzer spends its time in the code, not waiting for the disk.
+FUZZ_TMPDIR := $(if $(wildcard /dev/shm),/dev/shm,/tmp)
+FUZZ_OPTIONS := -max_len=16384 -artifact_prefix=$(FUZZ_DIR)/findings/ -print_final_stats=1
+
+.PHONY: fuzz fuzz-smoke fuzz-build bench
+
+# A clang build of its own: the fuzzer runtime and the coverage instrumentation
+# need clang, while the other builds use the compilers of their presets.
+fuzz-build: deps
+	@test -f $(FUZZ_DIR)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSAVERSTUB_WERROR=ON -DSAVERSTUB_SANITIZE=ON -DSAVERSTUB_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_installer
+
+fuzz: fuzz-build
+	@mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings
+	TMPDIR=$(FUZZ_TMPDIR) $(FUZZ_BIN) $(FUZZ_OPTIONS) -max_total_time=$(FUZZ_SECONDS) $(FUZZ_FLAGS) \
+	  $(FUZZ_DIR)/corpus tests/fuzz/seeds
+	@echo "make fuzz: corpus in $(FUZZ_DIR)/corpus; findings, if any, in $(FUZZ_DIR)/findings"
+
+# The seeds are read, never written: the run's new inputs go to a scratch corpus.
+# Its log is shown only when the run fails.
+fuzz-smoke: fuzz-build
+	@mkdir -p $(FUZZ_DIR)/findings
+	@rm -rf $(FUZZ_DIR)/smoke-corpus && mkdir -p $(FUZZ_DIR)/smoke-corpus
+	@TMPDIR=$(FUZZ_TMPDIR) $(FUZZ_BIN) $(FUZZ_OPTIONS) -runs=$(FUZZ_SMOKE_RUNS) -seed=1 \
+	  $(FUZZ_DIR)/smoke-corpus tests/fuzz/seeds >$(FUZZ_DIR)/smoke.log 2>&1 || \
+	  { tail -n 60 $(FUZZ_DIR)/smoke.log; echo "fuzz-smoke: FAILED; the input is in $(FUZZ_DIR)/findings"; exit 1; }
+	@rm -rf $(FUZZ_DIR)/smoke-corpus
+	@echo "fuzz-smoke: $$(grep -E '^Done' $(FUZZ_DIR)/smoke.log), no findings"
+
+# Big inputs are generated at run time in a scratch directory and removed after.
+# Extraction is measured twice on each side: in the temporary directory (a disk)
+# and on /dev/shm (memory), which leaves the inflate loop alone in the figures.
+BENCH_NATIVE := build/host/bench/saverstub_bench
+BENCH_WINDOWS := build/win32/bench/saverstub_bench.exe
+
+bench: host win32
+	@echo "== native =="
+	$(BENCH_NATIVE) extract memory reader
+	$(if $(wildcard /dev/shm),SAVERSTUB_BENCH_DIR=/dev/shm $(BENCH_NATIVE) extract)
+	@echo "== Windows build under Wine =="
+	build/win32/wine-run $(BENCH_WINDOWS) extract memory reader
+	$(if $(wildcard /dev/shm),SAVERSTUB_BENCH_DIR='Z:\dev\shm' build/win32/wine-run $(BENCH_WINDOWS) extract)
+	@echo "== stub =="
+	$(BENCH_NATIVE) size build/win32/saverstub.exe
+	@echo "SUMMARY start-up: not measured yet (launch to install prompt, under Xvfb)"
