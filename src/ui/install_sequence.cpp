@@ -55,6 +55,13 @@ HWND ShowWaitBox(HWND window, HGLOBAL* loaded)
     char text[MAX_PATH];
     snprintf(text, sizeof text, "Installing %s\r\nPlease wait...", instheader.szTitle);
     SetDlgItemTextA(box, IDC_WAIT_TEXT, text);
+    // What follows takes no messages until the box is closed again: draw it now,
+    // and let the box's own messages through once, which is when Wine puts the
+    // drawing on the screen; otherwise it stays an empty frame.
+    UpdateWindow(box);
+    MSG msg;
+    while (PeekMessageA(&msg, box, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
     return box;
 }
 

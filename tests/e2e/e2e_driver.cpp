@@ -17,6 +17,11 @@
 //   e2e_driver idle HWND [TIMEOUT_MS]           wait until HWND's thread takes messages
 //   e2e_driver wait-gone HWND [TIMEOUT_MS]      wait until HWND is gone or hidden
 //   e2e_driver wait-exit PID [TIMEOUT_MS]       wait for process PID to end; its exit code
+//   e2e_driver key HWND VK                      post a key press (WM_KEYDOWN, WM_KEYUP) to the
+//                                               control that has the focus in HWND's thread
+//   e2e_driver focus HWND                       the window that has the focus in HWND's thread
+//   e2e_driver saver-settings [ACTIVE SECONDS]  the screen-saver settings (set first when given)
+//   e2e_driver long-path PATH                   the long form of PATH, and whether it exists
 //
 // Exit status: 0 done, 1 bad usage, 2 timed out or not found, 3 the operation failed.
 #include <windows.h>
@@ -402,6 +407,71 @@ int CommandWaitExit(int argc, char** argv)
     return Print("\"pid\":" + Number(pid) + ",\"exit_code\":" + Number(code));
 }
 
+HWND FocusOf(HWND hwnd)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+int CommandFocus(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    HWND hwnd = ParseWindow(argv[2]);
+    if (!IsWindow(hwnd))
+        return Fail(kTimedOut, "no such window");
+    return Print("\"focus\":" + Number(reinterpret_cast<uintptr_t>(FocusOf(hwnd))));
+}
+
+int CommandKey(int argc, char** argv)
+{
+    if (argc < 4)
+        return kUsage;
+    HWND hwnd = ParseWindow(argv[2]);
+    UINT key = UINT(ParseNumber(argv[3]));
+    if (!IsWindow(hwnd))
+        return Fail(kTimedOut, "no such window");
+    // Keys go to the focus, as the keyboard would send them; the dialog manager
+    // of the target's message loop then turns Esc and Enter into commands.
+    HWND target = FocusOf(hwnd);
+    if (target == nullptr)
+        target = hwnd;
+    LPARAM scan = LPARAM(MapVirtualKeyA(key, 0)) << 16;
+    if (!PostMessageA(target, WM_KEYDOWN, key, scan | 1))
+        return Fail(kFailed, "PostMessage failed");
+    // The key press may already have closed the window (Esc in a dialog).
+    PostMessageA(target, WM_KEYUP, key, scan | 1 | (LPARAM(3) << 30));
+    return Print("\"key\":" + Number(key) + ",\"focus\":" + Number(reinterpret_cast<uintptr_t>(target)));
+}
+
+int CommandSaverSettings(int argc, char** argv)
+{
+    if (argc >= 4) {
+        SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, UINT(ParseNumber(argv[2])), nullptr, SPIF_UPDATEINIFILE);
+        SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, UINT(ParseNumber(argv[3])), nullptr, SPIF_UPDATEINIFILE);
+    }
+    BOOL active = FALSE;
+    UINT seconds = 0;
+    if (!SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0) ||
+        !SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0))
+        return Fail(kFailed, "SystemParametersInfo failed");
+    return Print("\"active\":" + Number(active ? 1 : 0) + ",\"timeout\":" + Number(seconds));
+}
+
+int CommandLongPath(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    char longPath[MAX_PATH] = "";
+    DWORD length = GetLongPathNameA(argv[2], longPath, MAX_PATH);
+    bool exists = GetFileAttributesA(argv[2]) != INVALID_FILE_ATTRIBUTES;
+    return Print("\"path\":" + JsonString(length > 0 && length < MAX_PATH ? longPath : "") +
+                 ",\"exists\":" + std::string(exists ? "true" : "false"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -438,6 +508,14 @@ int main(int argc, char** argv)
         status = CommandWaitGone(argc, argv);
     else if (strcmp(command, "wait-exit") == 0)
         status = CommandWaitExit(argc, argv);
+    else if (strcmp(command, "focus") == 0)
+        status = CommandFocus(argc, argv);
+    else if (strcmp(command, "key") == 0)
+        status = CommandKey(argc, argv);
+    else if (strcmp(command, "saver-settings") == 0)
+        status = CommandSaverSettings(argc, argv);
+    else if (strcmp(command, "long-path") == 0)
+        status = CommandLongPath(argc, argv);
     if (status == kUsage)
         fprintf(stderr, "e2e_driver: bad command or arguments: %s\n", command);
     return status;

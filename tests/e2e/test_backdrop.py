@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """The backdrop of a valid installer, read from screenshots: the gradient's bands,
-the embossed title, the description in its box and the logo at (10, 10)."""
+the embossed title, the description in its box and the logo at (10, 10), all
+around the install prompt that stands over it; Cancel then ends the stub with
+status 1 and nothing installed."""
 
 import random
 import unittest
 
 import harness
+import install_run
 import installer_writer
 
 W, H = harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT
@@ -17,11 +20,13 @@ STANDARD_16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), 
                (255, 0, 255), (0, 255, 255), (255, 255, 255)]
 
 HARNESS = None
+SESSION = None
 
 
 def setUpModule():
-    global HARNESS
+    global HARNESS, SESSION
     HARNESS = harness.Harness(harness.BUILD_DIR, "backdrop").__enter__()
+    SESSION = install_run.InstallSession(HARNESS)
 
 
 def tearDownModule():
@@ -64,12 +69,15 @@ class Logo:
 
 
 class Backdrop(unittest.TestCase):
-    def show(self, name, colour, title, description, logo=None, close=False):
-        """Runs an installer and returns a settled screenshot of its backdrop. With
-        `close`, the window is then closed as by Alt+F4 and the stub must end with 1."""
+    def show(self, name, colour, title, description, logo=None, alt_f4=False):
+        """Runs an installer and returns a settled screenshot of its backdrop with
+        the install prompt over it, and the prompt's rectangle. The prompt is then
+        cancelled (or, with `alt_f4`, closed as Alt+F4 would close it): the stub
+        must end with 1, having installed nothing."""
         h = HARNESS
         data = installer_writer.build_installer(h.stub.read_bytes(), title=title, description=description,
                                                 colour=colour, logo=logo.dib if logo else None)
+        before = SESSION.snapshot()
         stub = h.launch(h.write_installer(name + ".exe", data))
         window = None
         try:
@@ -79,35 +87,43 @@ class Backdrop(unittest.TestCase):
             self.assertEqual(window["text"], "")
             self.assertEqual(window["style"] & 0x90000000, 0x90000000, "WS_POPUP | WS_VISIBLE")
             self.assertEqual(window["style"] & 0x00CF0000, 0, "no caption, border, frame or menu")
-            h.driver("idle", window["hwnd"])
+            prompt = h.driver("dialog", window["pid"], "--control", install_run.IDC_MINUTES_SPIN)
+            h.driver("idle", prompt["hwnd"])
             screen = h.settled_screenshot()
             h.keep(screen, name)
             listed = h.driver("windows", window["pid"])["windows"]
-            self.assertEqual([w["class"] for w in listed], ["VelquorInstaller"], "no message box")
+            self.assertEqual([w["hwnd"] for w in listed], [prompt["hwnd"], window["hwnd"]],
+                             "the install prompt over the window, no message box")
             self.assertTrue(stub.running(), "the stub stays up showing its backdrop")
-            if close:
-                waiter = h.start_driver("wait-exit", window["pid"])
-                h.wait_for_line(waiter)
-                h.driver("close", window["hwnd"])
-                self.assertEqual(waiter.wait(), 0, waiter.output())
-                self.assertEqual(h.last_answer(waiter)["exit_code"], 1)
-                self.assertEqual(stub.wait(), 1)
+            waiter = h.start_driver("wait-exit", window["pid"])
+            h.wait_for_line(waiter)
+            if alt_f4:
+                h.driver("close", prompt["hwnd"])
+            else:
+                h.driver("press", prompt["hwnd"], install_run.IDCANCEL)
+            self.assertEqual(waiter.wait(), 0, waiter.output())
+            self.assertEqual(h.last_answer(waiter)["exit_code"], 1)
+            self.assertEqual(stub.wait(), 1)
         finally:
             stub.kill()
             if window is not None:
                 h.driver("wait-gone", window["hwnd"])
-        return screen
+        self.assertEqual(SESSION.snapshot(), before, "Cancel installs nothing")
+        return screen, prompt["rect"]
 
     # -- checks ----------------------------------------------------------------
 
-    def check_bands(self, screen, start, text_rows):
+    def check_bands(self, screen, start, text_rows, prompt_rect):
         """Every row carries its band's colour: across the whole screen where
         nothing else is drawn, at both edges in the rows of the title, the
-        description and the logo."""
+        description and the logo, and left and right of the install prompt."""
         rows = expected_rows(start, H)
+        left, top, right, bottom = prompt_rect
         for y in range(H):
             row = screen.row(y)
             columns = (0, 1, W - 2, W - 1) if y in text_rows else range(W)
+            if top <= y < bottom:
+                columns = [x for x in columns if not left <= x < right]
             for x in columns:
                 if row[x] != rows[y]:
                     self.fail("pixel (%d, %d) is %s, band colour %s" % (x, y, row[x], rows[y]))
@@ -165,13 +181,16 @@ class Backdrop(unittest.TestCase):
             self.assertEqual(screen.pixel(x, 10 + logo.height), band[10 + logo.height], "and height")
             self.assertEqual(screen.pixel(x, 9), band[9])
 
-    def check_backdrop(self, name, colour, logo=None, close=False):
+    def check_backdrop(self, name, colour, logo=None, alt_f4=False):
         start = rgb_of(colour)
-        screen = self.show(name, colour, "Aurora Drift", LONG_DESCRIPTION, logo, close)
+        screen, prompt_rect = self.show(name, colour, "Aurora Drift", LONG_DESCRIPTION, logo, alt_f4)
+        self.assertTrue(install_run.centred(prompt_rect), prompt_rect)
         logo_rows = range(10, 10 + logo.height) if logo else range(0)
         description_rows = range(H - 176 - 20, H)
         skip = set(TITLE_ROWS) | set(description_rows) | set(logo_rows)
-        self.check_bands(screen, start, skip)
+        for y in TITLE_ROWS.start, TITLE_ROWS.stop, 10 + (logo.height if logo else 0), H - 176 - 20:
+            self.assertFalse(prompt_rect[1] <= y < prompt_rect[3], "the prompt leaves the backdrop's parts clear")
+        self.check_bands(screen, start, skip, prompt_rect)
         self.check_title(screen, start)
         self.check_description(screen, start, start)
         if logo:
@@ -189,9 +208,9 @@ class Backdrop(unittest.TestCase):
             for x in range(60):
                 self.assertEqual(screen.pixel(x, y), band[y], "no logo: the corner carries the gradient")
 
-    def test_24_bit_logo_and_closing_ends_with_status_1(self):
+    def test_24_bit_logo_and_alt_f4_ends_with_status_1(self):
         # Closing goes through the end of the loop, where the logo block is freed.
-        self.check_backdrop("logo24", 0x00B45A1E, Logo(37, 23, 24, seed=24), close=True)
+        self.check_backdrop("logo24", 0x00B45A1E, Logo(37, 23, 24, seed=24), alt_f4=True)
 
     def test_8_bit_logo(self):
         self.check_backdrop("logo8", 0x0040C080, Logo(50, 31, 8, seed=8))

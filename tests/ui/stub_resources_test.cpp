@@ -1,9 +1,13 @@
 // The resources built into saverstub.exe: icon 100 and cursor 100, language-neutral,
-// with the sizes and contents the main window's class relies on.
+// with the sizes and contents the main window's class relies on; the three dialog
+// templates control by control; the manifest; and nothing else.
 #include "res/resource_ids.h"
+#include "ui/dialog_template.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <ctype.h>
 
 #include <set>
 #include <string>
@@ -22,6 +26,21 @@ std::string StubPath()
             c = '\\';
     }
     return path;
+}
+
+BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR param)
+{
+    auto* names = reinterpret_cast<std::set<std::string>*>(param);
+    names->insert(IS_INTRESOURCE(name) ? "#" + std::to_string(uintptr_t(name)) : std::string(name));
+    return TRUE;
+}
+
+BOOL CALLBACK CollectType(HMODULE, LPSTR type, LONG_PTR param)
+{
+    auto* types = reinterpret_cast<std::set<uintptr_t>*>(param);
+    // A named type would be none of the standard ones; record it as 0.
+    types->insert(IS_INTRESOURCE(type) ? uintptr_t(type) : 0);
+    return TRUE;
 }
 
 BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param)
@@ -57,6 +76,23 @@ protected:
         std::set<WORD> languages;
         EnumResourceLanguagesA(module_, type, name, CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
         return languages;
+    }
+
+    std::set<std::string> Names(LPCSTR type)
+    {
+        std::set<std::string> names;
+        EnumResourceNamesA(module_, type, CollectName, reinterpret_cast<LONG_PTR>(&names));
+        return names;
+    }
+
+    uitest::DialogTemplate Dialog(LPCSTR name)
+    {
+        uitest::DialogTemplate dialog;
+        std::string error;
+        std::vector<uint8_t> bytes = Resource(RT_DIALOG, name);
+        EXPECT_FALSE(bytes.empty()) << name;
+        EXPECT_TRUE(uitest::ParseDialogTemplate(bytes, &dialog, &error)) << name << ": " << error;
+        return dialog;
     }
 
     HMODULE module_ = nullptr;
@@ -132,6 +168,156 @@ TEST_F(StubResources, CursorIsEntirelyTransparentWithItsHotSpotInTheMiddle)
         EXPECT_EQ(cursor[xorMask + i], 0x00) << i;
         EXPECT_EQ(cursor[andMask + i], 0xFF) << i;
     }
+}
+
+// -- dialog templates ---------------------------------------------------------
+
+struct ExpectedItem {
+    uint16_t id;
+    const char* className;
+    const char* text;
+    uint32_t style;
+    int16_t x, y, cx, cy;
+};
+
+constexpr uint16_t kNoId = 0xFFFF;
+constexpr uint32_t kPushButton = 0x50010300;  // child, visible, tab stop, push button, centred
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        c = char(toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+void CheckDialog(const uitest::DialogTemplate& dialog, const std::vector<ExpectedItem>& expected,
+                 const char* name)
+{
+    SCOPED_TRACE(name);
+    EXPECT_EQ(dialog.style, 0x908000C4u) << "popup, visible, border, modal frame, font, 3D look";
+    EXPECT_EQ(dialog.exStyle, 0x00000001u) << "WS_EX_DLGMODALFRAME";
+    EXPECT_EQ(dialog.x, 0);
+    EXPECT_EQ(dialog.y, 0);
+    EXPECT_EQ(dialog.cx, 240);
+    EXPECT_EQ(dialog.cy, 120);
+    EXPECT_EQ(dialog.menu, "");
+    EXPECT_EQ(dialog.className, "") << "the system dialog class";
+    EXPECT_EQ(dialog.caption, "");
+    EXPECT_EQ(dialog.pointSize, 8);
+    EXPECT_EQ(dialog.face, "MS Sans Serif");
+    ASSERT_EQ(dialog.items.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const uitest::DialogItem& item = dialog.items[i];
+        const ExpectedItem& want = expected[i];
+        SCOPED_TRACE("item " + std::to_string(i + 1));
+        EXPECT_EQ(item.id, want.id);
+        // Window classes match without regard to case; windres stores every class
+        // as an upper-case string where Microsoft's compiler stores ordinals.
+        EXPECT_EQ(Upper(item.className), Upper(want.className));
+        if (want.text != nullptr) {
+            EXPECT_EQ(item.text, want.text);
+        }
+        EXPECT_EQ(item.style, want.style);
+        EXPECT_EQ(item.exStyle, 0u);
+        EXPECT_EQ(item.x, want.x);
+        EXPECT_EQ(item.y, want.y);
+        EXPECT_EQ(item.cx, want.cx);
+        EXPECT_EQ(item.cy, want.cy);
+        EXPECT_EQ(item.creationDataSize, 0);
+    }
+}
+
+TEST_F(StubResources, DialogTemplatesAreStoredUnderUpperCaseNamesInNoLanguage)
+{
+    const std::set<std::string> names = {"DONEPROMPTBOX", "INSTALLPROMPTBOX", "WAITBOX"};
+    EXPECT_EQ(Names(RT_DIALOG), names);
+    const std::set<WORD> neutral = {kNeutral};
+    for (const std::string& name : names)
+        EXPECT_EQ(Languages(RT_DIALOG, name.c_str()), neutral) << name;
+    // The code asks for them in mixed case; resource names match without regard to case.
+    for (const char* asked : {"InstallPromptBox", "DonePromptBox", "WaitBox"})
+        EXPECT_NE(FindResourceA(module_, asked, RT_DIALOG), nullptr) << asked;
+}
+
+TEST_F(StubResources, InstallPromptTemplate)
+{
+    CheckDialog(Dialog("INSTALLPROMPTBOX"),
+                {
+                    {IDOK, "Button", "Install", kPushButton, 184, 6, 50, 14},
+                    {IDCANCEL, "Button", "Cancel", kPushButton, 184, 26, 50, 14},
+                    {IDC_MAKE_DEFAULT, "Button", "&Make this my default screen saver", 0x50010003, 8, 100, 220, 12},
+                    {IDC_PROMPT_TEXT, "Static", "", 0x50000000, 8, 8, 172, 68},
+                    {kNoId, "Static", "Wait time:", 0x50000002, 8, 84, 40, 8},
+                    {IDC_MINUTES, "Edit", "", 0x50812000, 52, 82, 28, 12},
+                    {IDC_MINUTES_SPIN, "msctls_updown32", "1,99,10", 0x50000012, 80, 82, 9, 12},
+                    {kNoId, "Static", "minutes", 0x50000000, 92, 84, 28, 8},
+                    {IDC_PREVIEW, "Button", "&Preview", kPushButton, 184, 46, 50, 14},
+                },
+                "install prompt");
+}
+
+TEST_F(StubResources, DonePromptTemplate)
+{
+    uitest::DialogTemplate dialog = Dialog("DONEPROMPTBOX");
+    CheckDialog(dialog,
+                {
+                    {IDOK, "Button", "Done", kPushButton, 184, 6, 50, 14},
+                    {IDC_DONE_TEXT, "Static", "", 0x50000000, 8, 4, 172, 84},
+                    {IDC_CREDIT, "Static", nullptr, 0x50000000, 8, 92, 224, 24},
+                    {kNoId, "Static", "Frame1", 0x50000012, 2, 91, 236, 27},
+                },
+                "done prompt");
+    ASSERT_EQ(dialog.items.size(), 4u);
+    // The credit line is fixed text of our own of about two lines.
+    EXPECT_GT(dialog.items[2].text.size(), 40u);
+    EXPECT_LT(dialog.items[2].text.size(), 200u);
+}
+
+TEST_F(StubResources, WaitBoxTemplate)
+{
+    CheckDialog(Dialog("WAITBOX"), {{IDC_WAIT_TEXT, "Static", "", 0x50000001, 8, 49, 224, 22}}, "wait box");
+}
+
+TEST_F(StubResources, TemplateReaderRefusesCutAndExtendedTemplates)
+{
+    std::vector<uint8_t> whole = Resource(RT_DIALOG, "WAITBOX");
+    ASSERT_FALSE(whole.empty());
+    uitest::DialogTemplate dialog;
+    std::string error;
+    for (size_t cut : {size_t(0), size_t(10), size_t(20), whole.size() - 1}) {
+        std::vector<uint8_t> part(whole.begin(), whole.begin() + long(cut));
+        EXPECT_FALSE(uitest::ParseDialogTemplate(part, &dialog, &error)) << cut;
+    }
+    std::vector<uint8_t> extended = {1, 0, 0xFF, 0xFF};
+    extended.resize(64);
+    EXPECT_FALSE(uitest::ParseDialogTemplate(extended, &dialog, &error));
+}
+
+// -- the rest of the module's resources ---------------------------------------
+
+TEST_F(StubResources, NoResourcesBeyondIconCursorDialogsAndManifest)
+{
+    std::set<uintptr_t> types;
+    EnumResourceTypesA(module_, CollectType, reinterpret_cast<LONG_PTR>(&types));
+    const std::set<uintptr_t> expected = {1 /* RT_CURSOR */, 3 /* RT_ICON */, 5 /* RT_DIALOG */,
+                                          12 /* RT_GROUP_CURSOR */, 14 /* RT_GROUP_ICON */, 24 /* RT_MANIFEST */};
+    EXPECT_EQ(types, expected) << "no version, string table, menu or accelerators";
+}
+
+TEST_F(StubResources, ManifestAsksForAdministratorAndKeepsTheClassicControls)
+{
+    EXPECT_EQ(Names(MAKEINTRESOURCEA(24)), std::set<std::string>{"#1"});
+    EXPECT_EQ(Languages(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1)), std::set<WORD>{kNeutral});
+    std::vector<uint8_t> bytes = Resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
+    std::string manifest(bytes.begin(), bytes.end());
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_EQ(manifest.find("<?xml"), 0u);
+    EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"requireAdministrator\""), std::string::npos);
+    EXPECT_NE(manifest.find("urn:schemas-microsoft-com:compatibility.v1"), std::string::npos);
+    // Windows 10 and 11, so the system reports its real version and does not virtualise.
+    EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);
+    EXPECT_EQ(manifest.find("<dependency"), std::string::npos) << "no side-by-side assembly";
+    EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos) << "not the version-6 common controls";
 }
 
 }  // namespace

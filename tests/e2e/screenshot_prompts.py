@@ -1,0 +1,56 @@
+#!/usr/bin/env python3
+"""Takes screenshots of a demo-like installer's install prompt and done prompt
+over its backdrop, for the README.
+
+    screenshot_prompts.py --build-dir build/win32 --output-dir docs
+
+writes install-prompt.png (the prompt as the installer opens) and
+done-prompt.png (after Install with the proposed 10 minutes and the box ticked)."""
+
+import argparse
+import pathlib
+import sys
+
+import harness
+import install_run
+import installer_writer
+import screenshot_backdrop
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--output-dir", required=True)
+    args = parser.parse_args()
+    missing = harness.missing_tools()
+    if missing:
+        sys.exit("missing: " + ", ".join(missing))
+    output = pathlib.Path(args.output_dir).resolve()
+    output.mkdir(parents=True, exist_ok=True)
+
+    with harness.Harness(args.build_dir, "screenshot-prompts") as h:
+        data = installer_writer.build_installer(
+            h.stub.read_bytes(), title=screenshot_backdrop.DEMO_TITLE,
+            description=screenshot_backdrop.DEMO_DESCRIPTION, colour=screenshot_backdrop.DEMO_COLOUR,
+            timeout=10, saver_name="DEMOSAVR.SCR", logo=screenshot_backdrop.demo_logo())
+        stub = h.launch(h.write_installer("DemoSaverSetup.exe", data))
+        window = h.driver("window", "VelquorInstaller")
+        prompt = h.driver("dialog", window["pid"], "--control", install_run.IDC_MINUTES_SPIN)
+        h.driver("idle", prompt["hwnd"])
+        h.settled_screenshot().save_png(output / "install-prompt.png")
+
+        h.driver("press", prompt["hwnd"], install_run.IDOK)
+        done = h.driver("dialog", window["pid"], "--control", install_run.IDC_DONE_TEXT, "--not", prompt["hwnd"])
+        h.driver("idle", done["hwnd"])
+        h.settled_screenshot().save_png(output / "done-prompt.png")
+
+        waiter = h.start_driver("wait-exit", window["pid"])
+        h.wait_for_line(waiter)
+        h.driver("press", done["hwnd"], install_run.IDOK)
+        if waiter.wait() != 0 or stub.wait() != 1:
+            sys.exit("the installer did not end as it should: " + waiter.output())
+    print("wrote", output / "install-prompt.png", "and", output / "done-prompt.png")
+
+
+if __name__ == "__main__":
+    main()
