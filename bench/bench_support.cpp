@@ -2,6 +2,7 @@
 
 #include "package/crc32.h"
 #include "package/package_format.h"
+#include "package/trailer.h"
 
 #include <chrono>
 #include <filesystem>
@@ -233,14 +234,8 @@ Installer WriteInstaller(const std::string& path, uint64_t saverSize, Content co
     uint32_t saverLength = kSaverRecordSize + result.streamSize;
     file.WriteAt(result.saverOffset + 4, &saverLength, 4);
 
-    InstEnd trailer;
-    memset(&trailer, 0, sizeof trailer);
-    trailer.dwTag = kTagEnd;
-    trailer.dwLength = kTrailerSize;
-    uint32_t total = uint32_t(file.position() + kTrailerSize);
-    trailer.dwHeaderDistance = (total - headerOffset) ^ kHeaderDistanceMask;
-    trailer.dwHeaderCrc = package::crc32(0, &header, sizeof header) ^ kHeaderCrcMask;
-    trailer.dwStubCheck = package::crc32(0, stub.data(), stub.size());
+    InstEnd trailer = MakeTrailer(uint32_t(file.position() + kTrailerSize), headerOffset, header,
+                                  package::crc32(0, stub.data(), stub.size()));
     file.Write(&trailer, sizeof trailer);
     result.fileSize = file.position();
     file.Close();

@@ -11,6 +11,7 @@ the probe's log) and one run of an installer from its install prompt to its end.
 
 import json
 import os
+import unittest
 
 import harness
 import installer_writer
@@ -227,3 +228,33 @@ class InstallRun:
         self.stub.kill()
         if self.watcher is not None:
             self.watcher.kill()
+
+
+def open_module_session(name):
+    """One harness and one prefix for a whole test module, with the viewer
+    registered; returns (harness, session). The module closes the harness in
+    its tearDownModule."""
+    h = harness.Harness(harness.BUILD_DIR, name).__enter__()
+    session = InstallSession(h)
+    session.register_viewer()
+    InstallTestCase.session = session
+    return h, session
+
+
+class InstallTestCase(unittest.TestCase):
+    """Each test starts with an empty probe log, and whatever run it started is
+    killed when it ends, however it ends."""
+
+    session = None
+
+    def setUp(self):
+        self.session.clear_probe_log()
+        self.run_ = None
+
+    def tearDown(self):
+        if self.run_ is not None:
+            self.run_.kill()
+
+    def start(self, name, **installer):
+        self.run_ = InstallRun(self.session, self, name, **installer)
+        return self.run_

@@ -8,7 +8,6 @@ The installer carries the demo's title, description, theme colour and logo
 
 import argparse
 import pathlib
-import struct
 import sys
 
 import harness

@@ -8,7 +8,6 @@ before and after themselves."""
 import os
 import random
 import time
-import unittest
 
 import harness
 import install_run
@@ -21,28 +20,14 @@ SESSION = None
 
 def setUpModule():
     global H, SESSION
-    H = harness.Harness(harness.BUILD_DIR, "install").__enter__()
-    SESSION = install_run.InstallSession(H)
-    SESSION.register_viewer()
+    H, SESSION = install_run.open_module_session("install")
 
 
 def tearDownModule():
     H.__exit__(None, None, None)
 
 
-class Installation(unittest.TestCase):
-    def setUp(self):
-        SESSION.clear_probe_log()
-        self.run_ = None
-
-    def tearDown(self):
-        if self.run_ is not None:
-            self.run_.kill()
-
-    def start(self, name, **installer):
-        self.run_ = install_run.InstallRun(SESSION, self, name, **installer)
-        return self.run_
-
+class Installation(install_run.InstallTestCase):
     def check_prompt(self, run, title, timeout):
         prompt = run.prompt
         self.assertEqual([c["id"] for c in prompt["controls"]],

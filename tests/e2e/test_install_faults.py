@@ -3,7 +3,6 @@
 written, saver names that would leave the Windows directory or overflow the
 path, titles with format directives, timeouts outside the prompt's range."""
 
-import unittest
 
 import harness
 import install_run
@@ -15,28 +14,14 @@ SESSION = None
 
 def setUpModule():
     global H, SESSION
-    H = harness.Harness(harness.BUILD_DIR, "install-faults").__enter__()
-    SESSION = install_run.InstallSession(H)
-    SESSION.register_viewer()
+    H, SESSION = install_run.open_module_session("install-faults")
 
 
 def tearDownModule():
     H.__exit__(None, None, None)
 
 
-class Faults(unittest.TestCase):
-    def setUp(self):
-        SESSION.clear_probe_log()
-        self.run_ = None
-
-    def tearDown(self):
-        if self.run_ is not None:
-            self.run_.kill()
-
-    def start(self, name, **installer):
-        self.run_ = install_run.InstallRun(SESSION, self, name, **installer)
-        return self.run_
-
+class Faults(install_run.InstallTestCase):
     def install_and_finish(self, name, title, timeout, make_default, minutes=None, saver_name="FAULTS.SCR"):
         """Installs with the given box and minutes; returns the done prompt's text
         after checking the edit showed `timeout` and the wait text."""

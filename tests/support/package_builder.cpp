@@ -1,6 +1,7 @@
 #include "support/package_builder.h"
 
 #include "package/crc32.h"
+#include "package/trailer.h"
 
 #include <stdexcept>
 #include <string.h>
@@ -207,14 +208,8 @@ Bytes PackageBuilder::Build() const
         chunkOffsets_.push_back(uint32_t(out.size()));
         out.insert(out.end(), chunk.bytes.begin(), chunk.bytes.end());
     }
-    InstEnd trailer;
-    memset(&trailer, 0, sizeof trailer);
-    trailer.dwTag = kTagEnd;
-    trailer.dwLength = kTrailerSize;
-    uint32_t total = uint32_t(out.size() + kTrailerSize);
-    trailer.dwHeaderDistance = (total - headerOffset_) ^ kHeaderDistanceMask;
-    trailer.dwHeaderCrc = package::crc32(0, &header_, sizeof header_) ^ kHeaderCrcMask;
-    trailer.dwStubCheck = package::crc32(0, stub_.data(), stub_.size());
+    InstEnd trailer = MakeTrailer(uint32_t(out.size() + kTrailerSize), headerOffset_, header_,
+                                  package::crc32(0, stub_.data(), stub_.size()));
     const uint8_t* t = reinterpret_cast<const uint8_t*>(&trailer);
     out.insert(out.end(), t, t + sizeof trailer);
     return out;

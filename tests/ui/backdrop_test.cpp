@@ -3,6 +3,7 @@
 // painting over a shared row, and carries floor(start*(256-k)/256).
 #include "package/installer_state.h"
 #include "ui/backdrop.h"
+#include "ui/dib_canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -12,48 +13,15 @@
 
 namespace {
 
-// A 32-bit DIB section to paint into, as the client area of that size.
-class Target {
+// The client area of that size, painted by the backdrop.
+class Target : public uitest::Canvas {
 public:
-    Target(int width, int height) : width_(width), height_(height)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        previous_ = SelectObject(dc_, bitmap_);
-        memset(bits_, 0x5A, size_t(width) * height * 4);
-    }
-    ~Target()
-    {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    Target(const Target&) = delete;
-    Target& operator=(const Target&) = delete;
-
+    Target(int width, int height) : Canvas(width, height, 0x5A5A5A) {}
     void Paint()
     {
-        RECT client = {0, 0, width_, height_};
-        ui::PaintBackdropArea(dc_, client);
+        RECT client = {0, 0, width(), height()};
+        ui::PaintBackdropArea(dc(), client);
     }
-    uint32_t Pixel(int x, int y) const
-    {
-        GdiFlush();
-        return bits_[y * width_ + x] & 0xFFFFFF;  // 0xRRGGBB
-    }
-
-private:
-    int width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
-    uint32_t* bits_ = nullptr;
 };
 
 uint32_t BandColour(uint32_t colourref, int k)

@@ -2,6 +2,7 @@
 // and every malformed block refused without drawing and without a read past its
 // end, which a no-access page right behind the block turns into a crash.
 #include "ui/bitmap.h"
+#include "ui/dib_canvas.h"
 #include "ui/dib_samples.h"
 
 #include <gtest/gtest.h>
@@ -13,56 +14,7 @@ namespace {
 using uitest::Bytes;
 using uitest::DibShape;
 
-constexpr uint32_t kUntouched = 0x010203;
-
-// A 32-bit top-down DIB section in a memory DC, filled with kUntouched.
-class Canvas {
-public:
-    Canvas(int width, int height) : width_(width), height_(height)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        previous_ = SelectObject(dc_, bitmap_);
-        for (int i = 0; i < width * height; ++i)
-            bits_[i] = kUntouched;
-    }
-    ~Canvas()
-    {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    HDC dc() const { return dc_; }
-    uint32_t Pixel(int x, int y) const
-    {
-        GdiFlush();
-        return bits_[y * width_ + x] & 0xFFFFFF;
-    }
-    int CountChanged() const
-    {
-        GdiFlush();
-        int changed = 0;
-        for (int i = 0; i < width_ * height_; ++i)
-            changed += (bits_[i] & 0xFFFFFF) != kUntouched;
-        return changed;
-    }
-
-private:
-    int width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
-    uint32_t* bits_ = nullptr;
-};
+using uitest::Canvas;
 
 // A movable global block of exactly the bytes given, as the package reader makes.
 class GlobalBlock {

@@ -4,6 +4,7 @@
 
 #include "package/crc32.h"
 #include "package/package_format.h"
+#include "package/trailer.h"
 
 #include <stdint.h>
 #include <string.h>
@@ -159,13 +160,8 @@ bool BuildPackage(const PackageSpec& spec, Bytes* out, PackageLayout* layout, st
         out->insert(out->end(), logo.begin(), logo.end());
     }
 
-    InstEnd trailer;
-    memset(&trailer, 0, sizeof trailer);
-    trailer.dwTag = kTagEnd;
-    trailer.dwLength = kTrailerSize;
-    trailer.dwHeaderDistance = uint32_t(total - layout->headerOffset) ^ kHeaderDistanceMask;
-    trailer.dwHeaderCrc = package::crc32(0, &header, sizeof header) ^ kHeaderCrcMask;
-    trailer.dwStubCheck = package::crc32(0, spec.stub.data(), spec.stub.size());
+    InstEnd trailer = MakeTrailer(uint32_t(total), layout->headerOffset, header,
+                                  package::crc32(0, spec.stub.data(), spec.stub.size()));
     layout->trailerOffset = uint32_t(out->size());
     Append(out, trailer);
     return true;
