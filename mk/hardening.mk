@@ -3,7 +3,8 @@
 #   make fuzz         runs the libFuzzer target for FUZZ_SECONDS (default 600);
 #                     new inputs go to build/fuzz/corpus, crashes to build/fuzz/findings
 #   make fuzz-smoke   a short fixed run over the committed seeds (part of make check)
-#   make bench        the benchmarks, natively and under Wine, and the stub's size
+#   make bench        the benchmarks, natively and under Wine, the stub's size, and the
+#                     time from launch to the install prompt under Xvfb
 
 FUZZ_DIR := build/fuzz
 FUZZ_BIN := $(FUZZ_DIR)/fuzz_installer
@@ -56,4 +57,5 @@ bench: host win32
 	$(if $(wildcard /dev/shm),SAVERSTUB_BENCH_DIR='Z:\dev\shm' build/win32/wine-run $(BENCH_WINDOWS) extract)
 	@echo "== stub =="
 	$(BENCH_NATIVE) size build/win32/saverstub.exe
-	@echo "SUMMARY start-up: not measured yet (launch to install prompt, under Xvfb)"
+	@echo "== start-up under Wine on Xvfb =="
+	python3 bench/startup/startup_bench.py --build-dir build/win32
