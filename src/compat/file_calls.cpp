@@ -6,26 +6,34 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// Windows will not write to a read-only file (or a directory); root on POSIX would.
+bool RefusesWriting(LPCSTR path)
+{
+    struct stat st;
+    return stat(path, &st) == 0 && (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0);
+}
+
+}  // namespace
+
 HFILE _lopen(LPCSTR path, int style)
 {
-    if (style != OF_READ)
-        return HFILE_ERROR;  // the portable code opens only for reading
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int access = style == OF_READ ? O_RDONLY : style == OF_WRITE ? O_WRONLY : style == OF_READWRITE ? O_RDWR : -1;
+    if (access < 0)
+        return HFILE_ERROR;  // sharing modes and the other OpenFile flags are not used here
+    if (access != O_RDONLY && RefusesWriting(path))
+        return HFILE_ERROR;
+    int fd = open(path, access | O_CLOEXEC);
     return fd < 0 ? HFILE_ERROR : fd;
 }
 
 HFILE _lcreat(LPCSTR path, int attribute)
 {
-    // Windows will not truncate a read-only file; root on POSIX would.
-    struct stat st;
-    bool exists = stat(path, &st) == 0;
-    if (exists && (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0))
+    if (RefusesWriting(path))
         return HFILE_ERROR;
     mode_t mode = (attribute & 1) ? 0444 : 0666;
-    // Truncating a file that is already empty changes nothing, but ext4 then
-    // flushes it to disk on close; the temporary files made just before are empty.
-    bool empty = exists && st.st_size == 0;
-    int fd = open(path, O_RDWR | O_CREAT | (empty ? 0 : O_TRUNC) | O_CLOEXEC, mode);
+    int fd = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     return fd < 0 ? HFILE_ERROR : fd;
 }
 

@@ -33,6 +33,8 @@ typedef struct HGLOBAL__* HGLOBAL;
 
 #define HFILE_ERROR ((HFILE)-1)
 #define OF_READ 0x0000
+#define OF_WRITE 0x0001
+#define OF_READWRITE 0x0002
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2

@@ -11,7 +11,8 @@
 HGLOBAL UncompressDataFromDisk(HFILE file, DWORD* length);
 
 // Inflates *length compressed bytes from `source` and writes the output to
-// `destination` at its current position. Returns 1 and sets *length to the bytes
-// written, or 0. A short write shows the "Ooops" box once. Bytes already written
-// stay in the destination; removing it is the caller's business.
+// `destination` at its current position, gathered into writes of up to 256 KiB.
+// Returns 1 and sets *length to the bytes written, or 0. A short write shows the
+// "Ooops" box once. Bytes already written stay in the destination; removing it
+// is the caller's business.
 int UncompressDataToFile(HFILE destination, HFILE source, DWORD* length);

@@ -158,6 +158,21 @@ TEST_F(FileCallsTest, CreateRefusesAReadOnlyFileEvenForRoot)
     EXPECT_EQ(testsupport::ReadFileBytes(path), content);
 }
 
+TEST_F(FileCallsTest, OpenForWritingKeepsTheContentAndRefusesReadOnlyFiles)
+{
+    std::string path = MakeFile("data", {1, 2, 3, 4});
+    HFILE file = _lopen(path.c_str(), OF_WRITE);
+    ASSERT_NE(file, HFILE_ERROR);
+    EXPECT_EQ(_lwrite(file, "ab", 2), 2u);
+    EXPECT_EQ(_lclose(file), 0);
+    EXPECT_EQ(testsupport::ReadFileBytes(path), (Bytes{'a', 'b', 3, 4}));
+
+    testsupport::MakeReadOnly(path);
+    EXPECT_EQ(_lopen(path.c_str(), OF_WRITE), HFILE_ERROR);
+    EXPECT_EQ(_lopen(path.c_str(), OF_READWRITE), HFILE_ERROR);
+    EXPECT_EQ(_lopen(dir_.Path("absent").c_str(), OF_WRITE), HFILE_ERROR);
+}
+
 TEST_F(FileCallsTest, CreateRefusesADirectory)
 {
     testsupport::MakeDirectory(dir_.Path("sub"));
