@@ -35,43 +35,43 @@ uint16_t GetU16(const Bytes& bytes, size_t offset)
     return uint16_t(bytes.at(offset) | bytes.at(offset + 1) << 8);
 }
 
-BmpFile MakeBmp(const BmpSpec& spec)
+BmpFile MakeBmp(const BmpShape& shape)
 {
     BmpFile bmp;
-    uint32_t entries = spec.clrUsed != 0 ? spec.clrUsed : spec.bitCount <= 8 ? 1u << spec.bitCount : 0;
+    uint32_t entries = shape.clrUsed != 0 ? shape.clrUsed : shape.bitCount <= 8 ? 1u << shape.bitCount : 0;
     for (uint32_t i = 0; i < entries; ++i) {
         bmp.table.push_back(uint8_t(i * 3));       // blue
         bmp.table.push_back(uint8_t(i * 5 + 1));   // green
         bmp.table.push_back(uint8_t(255 - i));     // red
         bmp.table.push_back(0);
     }
-    int32_t rows = spec.height < 0 ? -spec.height : spec.height;
-    int32_t columns = spec.width < 0 ? -spec.width : spec.width;
-    bmp.pixels = testsupport::RandomBytes(size_t(RowBytes(columns, spec.bitCount)) * uint32_t(rows),
-                                          uint32_t(spec.width * 31 + spec.bitCount));
+    int32_t rows = shape.height < 0 ? -shape.height : shape.height;
+    int32_t columns = shape.width < 0 ? -shape.width : shape.width;
+    bmp.pixels = testsupport::RandomBytes(size_t(RowBytes(columns, shape.bitCount)) * uint32_t(rows),
+                                          uint32_t(shape.width * 31 + shape.bitCount));
 
     Bytes header;
-    Put32(header, spec.headerSize);
-    Put32(header, uint32_t(spec.width));
-    Put32(header, uint32_t(spec.height));
-    Put16(header, spec.planes);
-    Put16(header, spec.bitCount);
-    Put32(header, spec.compression);
+    Put32(header, shape.headerSize);
+    Put32(header, uint32_t(shape.width));
+    Put32(header, uint32_t(shape.height));
+    Put16(header, shape.planes);
+    Put16(header, shape.bitCount);
+    Put32(header, shape.compression);
     Put32(header, 0);     // biSizeImage: may be 0 for uncompressed bitmaps
     Put32(header, 2835);  // 72 dpi
     Put32(header, 2835);
-    Put32(header, spec.clrUsed);
+    Put32(header, shape.clrUsed);
     Put32(header, 0);
-    header.resize(spec.headerSize, 0x11);  // a V4/V5 header's further fields, or a cut one
+    header.resize(shape.headerSize, 0x11);  // a V4/V5 header's further fields, or a cut one
 
-    uint32_t bitsOffset = uint32_t(14 + header.size() + bmp.table.size() + spec.gap);
+    uint32_t bitsOffset = uint32_t(14 + header.size() + bmp.table.size() + shape.gap);
     bmp.file = {'B', 'M'};
     Put32(bmp.file, uint32_t(bitsOffset + bmp.pixels.size()));
     Put32(bmp.file, 0);
     Put32(bmp.file, bitsOffset);
     bmp.file.insert(bmp.file.end(), header.begin(), header.end());
     bmp.file.insert(bmp.file.end(), bmp.table.begin(), bmp.table.end());
-    bmp.file.resize(bmp.file.size() + spec.gap, 0xEE);
+    bmp.file.resize(bmp.file.size() + shape.gap, 0xEE);
     bmp.file.insert(bmp.file.end(), bmp.pixels.begin(), bmp.pixels.end());
     return bmp;
 }

@@ -10,7 +10,7 @@ namespace bmpfiles {
 
 using Bytes = std::vector<uint8_t>;
 
-struct BmpSpec {
+struct BmpShape {
     int32_t width = 5;
     int32_t height = 3;  // negative: stored top-down
     uint16_t bitCount = 8;
@@ -27,7 +27,7 @@ struct BmpFile {
     Bytes pixels;  // the rows as the file holds them
 };
 
-BmpFile MakeBmp(const BmpSpec& spec);
+BmpFile MakeBmp(const BmpShape& shape);
 
 uint32_t RowBytes(int32_t width, uint16_t bitCount);
 uint32_t GetU32(const Bytes& bytes, size_t offset);

@@ -8,7 +8,7 @@
 
 namespace {
 
-using bmpfiles::BmpSpec;
+using bmpfiles::BmpShape;
 using bmpfiles::GetU16;
 using bmpfiles::GetU32;
 using bmpfiles::MakeBmp;
@@ -35,11 +35,11 @@ TEST(PackedDibFromBmp, EveryDepthAndRowPadding)
 {
     for (uint16_t bits : {1, 4, 8, 24}) {
         for (int32_t width : {1, 2, 3, 5, 8, 17, 33}) {
-            BmpSpec spec;
-            spec.bitCount = bits;
-            spec.width = width;
-            spec.height = 4;
-            bmpfiles::BmpFile bmp = MakeBmp(spec);
+            BmpShape shape;
+            shape.bitCount = bits;
+            shape.width = width;
+            shape.height = 4;
+            bmpfiles::BmpFile bmp = MakeBmp(shape);
             Converted c = Convert(bmp.file);
             SCOPED_TRACE(std::to_string(bits) + " bits, width " + std::to_string(width));
             ASSERT_TRUE(c.ok) << c.error;
@@ -70,10 +70,10 @@ TEST(PackedDibFromBmp, EveryDepthAndRowPadding)
 
 TEST(PackedDibFromBmp, ShortColourTableIsPaddedToTheFullCount)
 {
-    BmpSpec spec;
-    spec.bitCount = 8;
-    spec.clrUsed = 3;
-    bmpfiles::BmpFile bmp = MakeBmp(spec);
+    BmpShape shape;
+    shape.bitCount = 8;
+    shape.clrUsed = 3;
+    bmpfiles::BmpFile bmp = MakeBmp(shape);
     Converted c = Convert(bmp.file);
     ASSERT_TRUE(c.ok) << c.error;
     ASSERT_EQ(c.dib.size(), 40 + 1024 + bmp.pixels.size());
@@ -90,11 +90,11 @@ TEST(PackedDibFromBmp, LongerHeadersAndGapsAreNormalised)
 {
     for (uint32_t headerSize : {40u, 52u, 56u, 108u, 124u}) {
         for (uint32_t gap : {0u, 2u, 100u}) {
-            BmpSpec spec;
-            spec.bitCount = 4;
-            spec.headerSize = headerSize;
-            spec.gap = gap;
-            bmpfiles::BmpFile bmp = MakeBmp(spec);
+            BmpShape shape;
+            shape.bitCount = 4;
+            shape.headerSize = headerSize;
+            shape.gap = gap;
+            bmpfiles::BmpFile bmp = MakeBmp(shape);
             Converted c = Convert(bmp.file);
             SCOPED_TRACE("header " + std::to_string(headerSize) + ", gap " + std::to_string(gap));
             ASSERT_TRUE(c.ok) << c.error;
@@ -108,10 +108,10 @@ TEST(PackedDibFromBmp, LongerHeadersAndGapsAreNormalised)
 
 TEST(PackedDibFromBmp, TwentyFourBitTableIsDropped)
 {
-    BmpSpec spec;
-    spec.bitCount = 24;
-    spec.clrUsed = 4;  // an optional palette hint, not a colour table the installer reads
-    bmpfiles::BmpFile bmp = MakeBmp(spec);
+    BmpShape shape;
+    shape.bitCount = 24;
+    shape.clrUsed = 4;  // an optional palette hint, not a colour table the installer reads
+    bmpfiles::BmpFile bmp = MakeBmp(shape);
     Converted c = Convert(bmp.file);
     ASSERT_TRUE(c.ok) << c.error;
     ASSERT_EQ(c.dib.size(), 40 + bmp.pixels.size());
@@ -125,15 +125,15 @@ struct Refusal {
     const char* reason;
 };
 
-bmpfiles::Bytes With(BmpSpec spec)
+bmpfiles::Bytes With(BmpShape shape)
 {
-    return MakeBmp(spec).file;
+    return MakeBmp(shape).file;
 }
 
 template <typename Change>
-bmpfiles::Bytes Changed(BmpSpec spec, Change change)
+bmpfiles::Bytes Changed(BmpShape shape, Change change)
 {
-    bmpfiles::Bytes file = MakeBmp(spec).file;
+    bmpfiles::Bytes file = MakeBmp(shape).file;
     change(file);
     return file;
 }
@@ -146,9 +146,9 @@ void SetU32(bmpfiles::Bytes& b, size_t at, uint32_t v)
 
 TEST(PackedDibFromBmp, RefusesWhatTheInstallerCannotDraw)
 {
-    BmpSpec base;
-    auto spec = [&](auto set) {
-        BmpSpec s = base;
+    BmpShape base;
+    auto shape = [&](auto set) {
+        BmpShape s = base;
         set(s);
         return s;
     };
@@ -156,23 +156,23 @@ TEST(PackedDibFromBmp, RefusesWhatTheInstallerCannotDraw)
         {"empty", {}, "not a .bmp file"},
         {"png signature", {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "not a .bmp file"},
         {"file header only", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0}, "not a .bmp file"},
-        {"os2 header", With(spec([](BmpSpec& s) { s.headerSize = 12; })), "OS/2"},
-        {"header size 20", With(spec([](BmpSpec& s) { s.headerSize = 20; })), "header is damaged"},
+        {"os2 header", With(shape([](BmpShape& s) { s.headerSize = 12; })), "OS/2"},
+        {"header size 20", With(shape([](BmpShape& s) { s.headerSize = 20; })), "header is damaged"},
         {"header larger than file", Changed(base, [](bmpfiles::Bytes& f) { SetU32(f, 14, 100000); }),
          "header is damaged"},
-        {"two planes", With(spec([](BmpSpec& s) { s.planes = 2; })), "planes"},
-        {"rle8", With(spec([](BmpSpec& s) { s.compression = 1; })), "BI_RLE8"},
-        {"rle4", With(spec([](BmpSpec& s) { s.compression = 2; s.bitCount = 4; })), "BI_RLE4"},
-        {"bitfields", With(spec([](BmpSpec& s) { s.compression = 3; s.bitCount = 16; })), "BI_BITFIELDS"},
-        {"16 bits", With(spec([](BmpSpec& s) { s.bitCount = 16; })), "16 bits per pixel"},
-        {"32 bits", With(spec([](BmpSpec& s) { s.bitCount = 32; })), "32 bits per pixel"},
-        {"2 bits", With(spec([](BmpSpec& s) { s.bitCount = 2; })), "2 bits per pixel"},
-        {"top-down", With(spec([](BmpSpec& s) { s.height = -3; })), "top-down"},
-        {"no width", With(spec([](BmpSpec& s) { s.width = 0; })), "no pixels"},
-        {"negative width", With(spec([](BmpSpec& s) { s.width = -4; })), "no pixels"},
-        {"no height", With(spec([](BmpSpec& s) { s.height = 0; })), "no pixels"},
+        {"two planes", With(shape([](BmpShape& s) { s.planes = 2; })), "planes"},
+        {"rle8", With(shape([](BmpShape& s) { s.compression = 1; })), "BI_RLE8"},
+        {"rle4", With(shape([](BmpShape& s) { s.compression = 2; s.bitCount = 4; })), "BI_RLE4"},
+        {"bitfields", With(shape([](BmpShape& s) { s.compression = 3; s.bitCount = 16; })), "BI_BITFIELDS"},
+        {"16 bits", With(shape([](BmpShape& s) { s.bitCount = 16; })), "16 bits per pixel"},
+        {"32 bits", With(shape([](BmpShape& s) { s.bitCount = 32; })), "32 bits per pixel"},
+        {"2 bits", With(shape([](BmpShape& s) { s.bitCount = 2; })), "2 bits per pixel"},
+        {"top-down", With(shape([](BmpShape& s) { s.height = -3; })), "top-down"},
+        {"no width", With(shape([](BmpShape& s) { s.width = 0; })), "no pixels"},
+        {"negative width", With(shape([](BmpShape& s) { s.width = -4; })), "no pixels"},
+        {"no height", With(shape([](BmpShape& s) { s.height = 0; })), "no pixels"},
         {"table too long", Changed(base, [](bmpfiles::Bytes& f) { SetU32(f, 46, 257); }), "claims 257 entries"},
-        {"1-bit table of 3", Changed(spec([](BmpSpec& s) { s.bitCount = 1; }),
+        {"1-bit table of 3", Changed(shape([](BmpShape& s) { s.bitCount = 1; }),
                                      [](bmpfiles::Bytes& f) { SetU32(f, 46, 3); }),
          "allow 2"},
         {"table cut", Changed(base, [](bmpfiles::Bytes& f) { f.resize(14 + 40 + 100); }), "colour table is cut short"},
@@ -181,7 +181,7 @@ TEST(PackedDibFromBmp, RefusesWhatTheInstallerCannotDraw)
         {"pixels cut", Changed(base, [](bmpfiles::Bytes& f) { f.pop_back(); }), "pixel data is cut short"},
         {"pixel offset past the end", Changed(base, [](bmpfiles::Bytes& f) { SetU32(f, 10, 0x7FFFFFFF); }),
          "pixel data is cut short"},
-        {"huge dimensions", Changed(spec([](BmpSpec& s) { s.bitCount = 24; s.width = 1; s.height = 1; }),
+        {"huge dimensions", Changed(shape([](BmpShape& s) { s.bitCount = 24; s.width = 1; s.height = 1; }),
                                     [](bmpfiles::Bytes& f) {
                                         SetU32(f, 18, 0x7FFFFFFF);
                                         SetU32(f, 22, 0x7FFFFFFF);
@@ -197,9 +197,9 @@ TEST(PackedDibFromBmp, RefusesWhatTheInstallerCannotDraw)
 
 TEST(CheckPackedDib, FindsBlocksTheInstallerWouldMisread)
 {
-    BmpSpec spec;
-    spec.bitCount = 8;
-    Converted good = Convert(MakeBmp(spec).file);
+    BmpShape shape;
+    shape.bitCount = 8;
+    Converted good = Convert(MakeBmp(shape).file);
     ASSERT_TRUE(good.ok);
     struct Case {
         const char* name;
@@ -235,8 +235,8 @@ TEST(CheckPackedDib, FindsBlocksTheInstallerWouldMisread)
         EXPECT_NE(problem.find(c.reason), std::string::npos) << c.name << ": " << problem;
     }
     // Depths the installer draws but the packer never writes are still drawable.
-    spec.bitCount = 24;
-    Converted wide = Convert(MakeBmp(spec).file);
+    shape.bitCount = 24;
+    Converted wide = Convert(MakeBmp(shape).file);
     ASSERT_TRUE(wide.ok);
     bmpfiles::Bytes block = wide.dib;
     block[14] = 32;

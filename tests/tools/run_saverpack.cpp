@@ -35,11 +35,11 @@ Inputs::Inputs()
 
 std::string Inputs::Logo(int bits, testsupport::Bytes* dib)
 {
-    bmpfiles::BmpSpec spec;
-    spec.bitCount = uint16_t(bits);
-    spec.width = 13;
-    spec.height = 9;
-    bmpfiles::BmpFile bmp = bmpfiles::MakeBmp(spec);
+    bmpfiles::BmpShape contents;
+    contents.bitCount = uint16_t(bits);
+    contents.width = 13;
+    contents.height = 9;
+    bmpfiles::BmpFile bmp = bmpfiles::MakeBmp(contents);
     std::string path = dir.Path("logo" + std::to_string(bits) + ".bmp");
     testsupport::WriteFileBytes(path, bmp.file);
     if (dib != nullptr) {

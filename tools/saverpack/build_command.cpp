@@ -31,31 +31,31 @@ int UsageError(std::ostream& err, const std::string& message)
 
 // What the installer's reader must find in the file just written; empty when
 // it finds exactly that.
-std::string CheckWritten(const std::string& path, const PackageSpec& spec, const PackageLayout& layout)
+std::string CheckWritten(const std::string& path, const PackageContents& contents, const PackageLayout& layout)
 {
     LoadedPackage loaded(path);
     if (!loaded.valid())
         return "the installer's reader refuses it";
-    if (loaded.saverOffset() != layout.saverOffset || strcmp(loaded.saver().szFileName, spec.saverName.c_str()) != 0 ||
-        strcmp(loaded.header().szTitle, spec.title.c_str()) != 0 ||
-        strcmp(loaded.header().szDescription, spec.description.c_str()) != 0 ||
-        loaded.header().crColour != spec.colour || loaded.header().nTimeout != spec.timeout)
+    if (loaded.saverOffset() != layout.saverOffset || strcmp(loaded.saver().szFileName, contents.saverName.c_str()) != 0 ||
+        strcmp(loaded.header().szTitle, contents.title.c_str()) != 0 ||
+        strcmp(loaded.header().szDescription, contents.description.c_str()) != 0 ||
+        loaded.header().crColour != contents.colour || loaded.header().nTimeout != contents.timeout)
         return "the reader finds other header or saver records than were written";
-    if (loaded.hasDocument() != spec.hasDocument ||
-        (spec.hasDocument && (loaded.documentInflatedSize() != spec.document.size() ||
-                              loaded.document().dwSize != spec.document.size())))
+    if (loaded.hasDocument() != contents.hasDocument ||
+        (contents.hasDocument && (loaded.documentInflatedSize() != contents.document.size() ||
+                              loaded.document().dwSize != contents.document.size())))
         return "the reader finds another document than was written";
-    if (loaded.hasLogo() != spec.hasLogo ||
-        (spec.hasLogo && (loaded.logo().size() != spec.logo.size() ||
-                          memcmp(loaded.logo().data(), spec.logo.data(), spec.logo.size()) != 0)))
+    if (loaded.hasLogo() != contents.hasLogo ||
+        (contents.hasLogo && (loaded.logo().size() != contents.logo.size() ||
+                          memcmp(loaded.logo().data(), contents.logo.data(), contents.logo.size()) != 0)))
         return "the reader finds another logo than was written";
     uint32_t inflated = 0;
     std::string error;
     if (!InflateSaverToNowhere(path, layout.saverOffset, &inflated, &error))
         return error;
-    if (inflated != spec.saver.size())
+    if (inflated != contents.saver.size())
         return "the saver inflates to " + std::to_string(inflated) + " bytes instead of " +
-               std::to_string(spec.saver.size());
+               std::to_string(contents.saver.size());
     return std::string();
 }
 
@@ -81,35 +81,35 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
             return UsageError(err, std::string(required) + " is required");
     }
 
-    PackageSpec spec;
-    spec.title = line.Value("--title");
+    PackageContents contents;
+    contents.title = line.Value("--title");
     if (line.Has("--description"))
-        spec.description = line.Value("--description");
-    if (line.Has("--colour") && !ParseWebColour(line.Value("--colour"), &spec.colour))
+        contents.description = line.Value("--description");
+    if (line.Has("--colour") && !ParseWebColour(line.Value("--colour"), &contents.colour))
         return Fail(err, "the colour \"" + line.Value("--colour") +
                              "\" is not six hexadecimal digits RRGGBB, red first");
-    if (line.Has("--timeout") && !ParseWholeNumber(line.Value("--timeout"), 0, kMaxTimeout, &spec.timeout))
+    if (line.Has("--timeout") && !ParseWholeNumber(line.Value("--timeout"), 0, kMaxTimeout, &contents.timeout))
         return Fail(err, "the timeout \"" + line.Value("--timeout") + "\" is not a whole number of minutes from 0 to " +
                              std::to_string(kMaxTimeout));
     uint32_t level = kDefaultLevel;
     if (line.Has("--level") && !ParseWholeNumber(line.Value("--level"), 0, 9, &level))
         return Fail(err, "the level \"" + line.Value("--level") + "\" is not a number from 0 to 9");
-    spec.level = int(level);
+    contents.level = int(level);
 
     const std::string& stubPath = line.Value("--stub");
     const std::string& saverPath = line.Value("--saver");
     const std::string& output = line.Value("--output");
     bool namedByOption = line.Has("--name");
-    spec.saverName = namedByOption ? line.Value("--name") : BaseName(saverPath);
-    std::string nameProblem = CheckFileName(spec.saverName);
+    contents.saverName = namedByOption ? line.Value("--name") : BaseName(saverPath);
+    std::string nameProblem = CheckFileName(contents.saverName);
     if (!nameProblem.empty())
         return Fail(err, nameProblem + (namedByOption ? "" : "; give one with --name"));
 
     // Checked before any file is read, so that every refusal of a text comes
     // first and costs nothing.
-    PackageSpec textsOnly = spec;
+    PackageContents textsOnly = contents;
     textsOnly.saver.assign(1, 0);
-    std::string textProblem = CheckSpec(textsOnly);
+    std::string textProblem = CheckContents(textsOnly);
     if (!textProblem.empty())
         return Fail(err, textProblem);
 
@@ -123,44 +123,44 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (IsReadOnlyFile(output))
         return Fail(err, "the output " + output + " is read-only");
 
-    if (!ReadWholeFile(stubPath, &spec.stub, &error))
+    if (!ReadWholeFile(stubPath, &contents.stub, &error))
         return Fail(err, error);
     if (LoadedPackage(stubPath).valid())
         return Fail(err, "the stub " + stubPath + " already carries an installer package; give the bare stub");
-    if (spec.stub.size() >= package::kTrailerSize &&
-        memcmp(spec.stub.data() + spec.stub.size() - package::kTrailerSize, "iend", 4) == 0)
+    if (contents.stub.size() >= package::kTrailerSize &&
+        memcmp(contents.stub.data() + contents.stub.size() - package::kTrailerSize, "iend", 4) == 0)
         err << "saverpack: warning: the stub " << stubPath
             << " ends like an installer whose package is damaged; that package becomes part of the stub image\n";
-    if (!ReadWholeFile(saverPath, &spec.saver, &error))
+    if (!ReadWholeFile(saverPath, &contents.saver, &error))
         return Fail(err, error);
-    if (spec.saver.empty())
+    if (contents.saver.empty())
         return Fail(err, "the saver " + saverPath + " is empty");
     if (line.Has("--document")) {
-        spec.hasDocument = true;
-        if (!ReadWholeFile(line.Value("--document"), &spec.document, &error))
+        contents.hasDocument = true;
+        if (!ReadWholeFile(line.Value("--document"), &contents.document, &error))
             return Fail(err, error);
-        if (spec.document.empty())
+        if (contents.document.empty())
             return Fail(err, "the document " + line.Value("--document") +
                                  " is empty; the installer would take the package for damaged");
     }
     DibFacts logoFacts;
     if (line.Has("--logo")) {
-        spec.hasLogo = true;
+        contents.hasLogo = true;
         Bytes file;
         if (!ReadWholeFile(line.Value("--logo"), &file, &error))
             return Fail(err, error);
-        if (!PackedDibFromBmp(file, &spec.logo, &logoFacts, &error))
+        if (!PackedDibFromBmp(file, &contents.logo, &logoFacts, &error))
             return Fail(err, "the logo " + line.Value("--logo") + " cannot be used: " + error);
     }
 
     Bytes installer;
     PackageLayout layout;
-    if (!BuildPackage(spec, &installer, &layout, &error))
+    if (!BuildPackage(contents, &installer, &layout, &error))
         return Fail(err, error);
     std::string temporary;
     if (!WriteTemporaryBeside(output, installer, &temporary, &error))
         return Fail(err, error);
-    std::string problem = CheckWritten(temporary, spec, layout);
+    std::string problem = CheckWritten(temporary, contents, layout);
     if (!problem.empty()) {
         remove(temporary.c_str());
         return Fail(err, "internal error: the installer just written fails its own check: " + problem);
@@ -169,12 +169,12 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         return Fail(err, error);
 
     out << "wrote " << output << ", " << installer.size() << " bytes\n";
-    out << "  stub      " << spec.stub.size() << " bytes\n";
-    out << "  saver     " << spec.saverName << ", " << spec.saver.size() << " bytes, " << layout.saverCompressed
+    out << "  stub      " << contents.stub.size() << " bytes\n";
+    out << "  saver     " << contents.saverName << ", " << contents.saver.size() << " bytes, " << layout.saverCompressed
         << " compressed\n";
-    if (spec.hasDocument)
-        out << "  document  " << spec.document.size() << " bytes, " << layout.documentCompressed << " compressed\n";
-    if (spec.hasLogo)
+    if (contents.hasDocument)
+        out << "  document  " << contents.document.size() << " bytes, " << layout.documentCompressed << " compressed\n";
+    if (contents.hasLogo)
         out << "  logo      " << logoFacts.width << " x " << logoFacts.height << ", " << logoFacts.bitCount
             << " bits per pixel, " << layout.logoCompressed << " compressed\n";
     return kExitSuccess;

@@ -30,33 +30,33 @@ std::string CheckFileName(const std::string& name)
     return std::string();
 }
 
-std::string CheckSpec(const PackageSpec& spec)
+std::string CheckContents(const PackageContents& contents)
 {
-    if (spec.title.size() > kMaxTitle)
-        return "the title is " + std::to_string(spec.title.size()) + " characters long; at most " +
+    if (contents.title.size() > kMaxTitle)
+        return "the title is " + std::to_string(contents.title.size()) + " characters long; at most " +
                std::to_string(kMaxTitle) + " fit";
-    if (spec.description.size() > kMaxDescription)
-        return "the description is " + std::to_string(spec.description.size()) + " characters long; at most " +
+    if (contents.description.size() > kMaxDescription)
+        return "the description is " + std::to_string(contents.description.size()) + " characters long; at most " +
                std::to_string(kMaxDescription) + " fit";
-    std::string name = CheckFileName(spec.saverName);
+    std::string name = CheckFileName(contents.saverName);
     if (!name.empty())
         return name;
-    if (spec.timeout > kMaxTimeout)
+    if (contents.timeout > kMaxTimeout)
         return "the timeout must be 0 to " + std::to_string(kMaxTimeout) + " minutes";
-    if (spec.colour > 0x00FFFFFFu)
+    if (contents.colour > 0x00FFFFFFu)
         return "the colour has bits above 24";
-    if (spec.level < 0 || spec.level > 9)
+    if (contents.level < 0 || contents.level > 9)
         return "the compression level must be 0 to 9";
     // The installer inflates the document and logo into memory blocks and takes
     // a stream that inflates to nothing for a damaged one.
-    if (spec.saver.empty())
+    if (contents.saver.empty())
         return "the saver is empty";
-    if (spec.hasDocument && spec.document.empty())
+    if (contents.hasDocument && contents.document.empty())
         return "the document is empty; the installer would take the package for damaged";
-    if (spec.hasLogo) {
+    if (contents.hasLogo) {
         DibFacts facts;
         std::string problem;
-        if (!CheckPackedDib(spec.logo.data(), spec.logo.size(), &facts, &problem))
+        if (!CheckPackedDib(contents.logo.data(), contents.logo.size(), &facts, &problem))
             return "the logo cannot be drawn: " + problem;
     }
     return std::string();
@@ -89,22 +89,22 @@ void CopyText(char* field, const std::string& text)
 
 }  // namespace
 
-bool BuildPackage(const PackageSpec& spec, Bytes* out, PackageLayout* layout, std::string* error)
+bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* layout, std::string* error)
 {
-    *error = CheckSpec(spec);
+    *error = CheckContents(contents);
     if (!error->empty())
         return false;
 
     Bytes saver, document, logo;
-    if (!Deflate(spec.saver, spec.level, &saver) || (spec.hasDocument && !Deflate(spec.document, spec.level, &document)) ||
-        (spec.hasLogo && !Deflate(spec.logo, spec.level, &logo))) {
+    if (!Deflate(contents.saver, contents.level, &saver) || (contents.hasDocument && !Deflate(contents.document, contents.level, &document)) ||
+        (contents.hasLogo && !Deflate(contents.logo, contents.level, &logo))) {
         *error = "compression failed";
         return false;
     }
-    uint64_t total = uint64_t(spec.stub.size()) + kHeaderRecordSize + kSaverRecordSize + saver.size() + kTrailerSize;
-    if (spec.hasDocument)
+    uint64_t total = uint64_t(contents.stub.size()) + kHeaderRecordSize + kSaverRecordSize + saver.size() + kTrailerSize;
+    if (contents.hasDocument)
         total += kDocumentRecordSize + document.size();
-    if (spec.hasLogo)
+    if (contents.hasLogo)
         total += kLogoRecordSize + logo.size();
     // The installer seeks with signed 32-bit offsets.
     if (total > uint64_t(INT32_MAX)) {
@@ -115,16 +115,16 @@ bool BuildPackage(const PackageSpec& spec, Bytes* out, PackageLayout* layout, st
     *layout = PackageLayout();
     out->clear();
     out->reserve(size_t(total));
-    out->insert(out->end(), spec.stub.begin(), spec.stub.end());
+    out->insert(out->end(), contents.stub.begin(), contents.stub.end());
 
     InstHeader header;
     memset(&header, 0, sizeof header);
     header.dwTag = kTagHeader;
     header.dwLength = kHeaderRecordSize;
-    header.crColour = spec.colour;
-    header.nTimeout = spec.timeout;
-    CopyText(header.szTitle, spec.title);
-    CopyText(header.szDescription, spec.description);
+    header.crColour = contents.colour;
+    header.nTimeout = contents.timeout;
+    CopyText(header.szTitle, contents.title);
+    CopyText(header.szDescription, contents.description);
     layout->headerOffset = uint32_t(out->size());
     Append(out, header);
 
@@ -132,24 +132,24 @@ bool BuildPackage(const PackageSpec& spec, Bytes* out, PackageLayout* layout, st
     memset(&saverRecord, 0, sizeof saverRecord);
     saverRecord.dwTag = kTagSaver;
     saverRecord.dwLength = uint32_t(kSaverRecordSize + saver.size());
-    CopyText(saverRecord.szFileName, spec.saverName);
+    CopyText(saverRecord.szFileName, contents.saverName);
     layout->saverOffset = uint32_t(out->size());
     layout->saverCompressed = uint32_t(saver.size());
     Append(out, saverRecord);
     out->insert(out->end(), saver.begin(), saver.end());
 
-    if (spec.hasDocument) {
+    if (contents.hasDocument) {
         InstDoc record;
         memset(&record, 0, sizeof record);
         record.dwTag = kTagDocument;
         record.dwLength = uint32_t(kDocumentRecordSize + document.size());
-        record.dwSize = uint32_t(spec.document.size());
+        record.dwSize = uint32_t(contents.document.size());
         layout->documentOffset = uint32_t(out->size());
         layout->documentCompressed = uint32_t(document.size());
         Append(out, record);
         out->insert(out->end(), document.begin(), document.end());
     }
-    if (spec.hasLogo) {
+    if (contents.hasLogo) {
         InstLogo record;
         memset(&record, 0, sizeof record);
         record.dwTag = kTagLogo;
@@ -161,7 +161,7 @@ bool BuildPackage(const PackageSpec& spec, Bytes* out, PackageLayout* layout, st
     }
 
     InstEnd trailer = MakeTrailer(uint32_t(total), layout->headerOffset, header,
-                                  package::crc32(0, spec.stub.data(), spec.stub.size()));
+                                  package::crc32(0, contents.stub.data(), contents.stub.size()));
     layout->trailerOffset = uint32_t(out->size());
     Append(out, trailer);
     return true;

@@ -21,7 +21,7 @@ constexpr size_t kMaxTitle = 261;
 constexpr size_t kMaxDescription = 293;
 constexpr size_t kMaxFileName = 293;
 
-struct PackageSpec {
+struct PackageContents {
     Bytes stub;
     Bytes saver;
     std::string saverName;
@@ -51,11 +51,11 @@ struct PackageLayout {
 // Empty when `name` may be the saver's installed file name; else why not.
 std::string CheckFileName(const std::string& name);
 
-// Empty when the spec can be laid out; else the first reason it cannot.
-std::string CheckSpec(const PackageSpec& spec);
+// Empty when the contents can be laid out; else the first reason it cannot.
+std::string CheckContents(const PackageContents& contents);
 
-// Builds the whole installer in memory. False with a reason for a spec that
-// CheckSpec refuses or a result too large for the installer to address.
-bool BuildPackage(const PackageSpec& spec, Bytes* out, PackageLayout* layout, std::string* error);
+// Builds the whole installer in memory. False with a reason for contents that
+// CheckContents refuses or a result too large for the installer to address.
+bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* layout, std::string* error);
 
 }  // namespace saverpack
