@@ -29,6 +29,12 @@ SKIP = 77  # CTest's SKIP_RETURN_CODE for the e2e tests
 
 DEFAULT_WAIT = 20.0
 
+# The build's architecture, as CTest passes it: win32, or win64 for the 64-bit
+# build of the tests on machines that cannot run 32-bit programs. Debian's `wine`
+# always takes the 32-bit loader when it is installed, so the 64-bit one is named.
+WINEARCH = os.environ.get("SAVERSTUB_WINEARCH", "win32")
+WINE = "/usr/lib/wine/wine64" if WINEARCH == "win64" else "wine"
+
 
 class HarnessError(Exception):
     pass
@@ -43,7 +49,7 @@ class DriverError(HarnessError):
 
 def missing_tools():
     """Names of the host programs the harness needs and cannot find."""
-    needed = ["Xvfb", "wine", "wineserver", "import"]
+    needed = ["Xvfb", WINE, "wineserver", "import"]
     missing = [tool for tool in needed if shutil.which(tool) is None]
     if not os.access(CONVERT, os.X_OK):
         missing.append(CONVERT)
@@ -216,8 +222,10 @@ class Harness:
 
     def wine_env(self, prefix=None):
         env = dict(os.environ)
-        env.update(WINEPREFIX=str(prefix or self.prefix), WINEARCH="win32", WINEDEBUG="-all",
+        env.update(WINEPREFIX=str(prefix or self.prefix), WINEARCH=WINEARCH, WINEDEBUG="-all",
                    WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display)
+        if WINEARCH == "win64":
+            env["WINELOADER"] = WINE
         return env
 
     def ensure_template(self):
@@ -245,7 +253,7 @@ class Harness:
             shutil.rmtree(old, ignore_errors=True)
         # Start the wineserver and Wine's helpers with nothing of ours: they outlive
         # the programs, and a pipe they inherit would keep its reader waiting.
-        subprocess.run(["wine", "cmd", "/c", "exit"], env=self.wine_env(), stdin=subprocess.DEVNULL,
+        subprocess.run([WINE, "cmd", "/c", "exit"], env=self.wine_env(), stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, start_new_session=True)
 
     def stop_wineserver(self):
@@ -273,7 +281,7 @@ class Harness:
         self.counter += 1
         log = self.work / ("%s-%d.log" % (pathlib.Path(exe).stem, self.counter))
         with open(log, "wb") as out:
-            popen = subprocess.Popen(["wine", str(exe)] + [str(a) for a in args], env=self.wine_env(),
+            popen = subprocess.Popen([WINE, str(exe)] + [str(a) for a in args], env=self.wine_env(),
                                      stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
                                      start_new_session=True)
         process = Process(popen, log)
