@@ -2,6 +2,7 @@
 
 #include "package/crc32.h"
 #include "package/package_format.h"
+#include "package/stub_check.h"
 #include "package/trailer.h"
 
 #include <chrono>
@@ -235,7 +236,7 @@ Installer WriteInstaller(const std::string& path, uint64_t saverSize, Content co
     file.WriteAt(result.saverOffset + 4, &saverLength, 4);
 
     InstEnd trailer = MakeTrailer(uint32_t(file.position() + kTrailerSize), headerOffset, header,
-                                  package::crc32(0, stub.data(), stub.size()));
+                                  package::ComputeStubCheck(stub.data(), uint32_t(stub.size())));
     file.Write(&trailer, sizeof trailer);
     result.fileSize = file.position();
     file.Close();

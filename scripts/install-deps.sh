@@ -9,8 +9,12 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   libz-mingw-w64-dev
   wine wine32:i386
+  # For machines that cannot execute 32-bit programs: the Windows suites then run
+  # in a 64-bit build under 64-bit Wine.
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
   xvfb x11-utils imagemagick
   python3
+  osslsigncode openssl
 )
 
 missing=()

@@ -2,13 +2,16 @@
 // the stub and of the records the stub reads back. The stub, the packer and the
 // tests all include this header.
 //
-//   offset 0        stub image (the executable as built; its CRC-32 is the self-check)
+//   offset 0        stub image (the executable as built; its CRC-32 is the self-check,
+//                   with a PE image's CheckSum and certificate-table entry read as zero)
 //   H               "ihdr" InstHeader   1370 bytes (+ dwLength-1370 bytes skipped)
 //   ...             "iscr" InstScr       310 bytes + zlib stream of the saver
 //                   "idoc" InstDoc        48 bytes + zlib stream of the document  (optional)
 //                   "ilgo" InstLogo       52 bytes + zlib stream of the logo DIB  (optional)
 //                   (chunks tile the space without gaps; unknown tags are skipped)
-//   S-56 .. S-1     "iend" InstEnd        56 bytes; holds S-H and the header's CRC, masked
+//   E-56 .. E-1     "iend" InstEnd        56 bytes; holds E-H and the header's CRC, masked
+//   E .. S-1        nothing, or in a signed installer 0-7 zero bytes and the certificate
+//                   table that signing appends (the PE data directory points at it)
 //
 // Every integer is a little-endian 32-bit value; every string is zero-terminated
 // ANSI text inside a fixed-width field.
@@ -81,9 +84,9 @@ struct InstEnd {
     uint32_t dwTag;
     uint32_t dwLength;
     uint8_t reserved0[4];
-    uint32_t dwHeaderDistance;  // S - H, XOR kHeaderDistanceMask
+    uint32_t dwHeaderDistance;  // E - H (to the trailer's end), XOR kHeaderDistanceMask
     uint32_t dwHeaderCrc;       // CRC-32 of the 1370-byte header record, XOR kHeaderCrcMask
-    uint32_t dwStubCheck;       // CRC-32 of bytes 0 .. H-1, unmasked
+    uint32_t dwStubCheck;       // self-check of bytes 0 .. H-1 (stub_check.h), unmasked
     uint8_t reserved1[32];
 };
 

@@ -3,8 +3,10 @@
 #include "package/crc32.h"
 #include "package/inflate_stream.h"
 #include "package/installer_state.h"
+#include "package/package_end.h"
 #include "package/package_format.h"
 #include "package/scoped_handles.h"
+#include "package/stub_check.h"
 
 namespace package {
 
@@ -13,23 +15,6 @@ void TerminateRecordStrings()
     instheader.szTitle[sizeof instheader.szTitle - 1] = '\0';
     instheader.szDescription[sizeof instheader.szDescription - 1] = '\0';
     instscr.szFileName[sizeof instscr.szFileName - 1] = '\0';
-}
-
-bool ComputeStubCheck(HFILE file, DWORD length, uint32_t* crc)
-{
-    if (_llseek(file, 0, FILE_BEGIN) != 0)
-        return false;
-    unsigned char buffer[kStreamStepBytes];
-    uint32_t c = 0;
-    while (length != 0) {
-        UINT want = length < kStreamStepBytes ? UINT(length) : UINT(kStreamStepBytes);
-        if (_lread(file, buffer, want) != want)
-            return false;
-        c = crc32(c, buffer, want);
-        length -= want;
-    }
-    *crc = c;
-    return true;
 }
 
 }  // namespace package
@@ -65,27 +50,27 @@ bool LoadInflatedChunk(HFILE file, void* record, DWORD recordSize, DWORD chunkLe
 }
 
 // Visits the chunks from `pos` up to the first "iend" or zero length. Every step
-// moves forward by a positive length that stays inside the file, so the walk
+// moves forward by a positive length that stays inside the package, so the walk
 // ends and never revisits a position.
-bool WalkChunks(HFILE file, DWORD pos, DWORD fileSize)
+bool WalkChunks(HFILE file, DWORD pos, const BoundedReader& package)
 {
     for (;;) {
-        if (!SeekTo(file, pos))
-            return false;
+        // A chunk's frame must lie inside the package too: what follows it in a
+        // signed installer is the signature, not chunks.
         uint32_t frame[2];
-        if (!ReadExactly(file, &frame[0], 4) || !ReadExactly(file, &frame[1], 4))
-            return false;
-        if (!SeekTo(file, pos))
+        if (!package.ReadAt(pos, frame, sizeof frame) || !SeekTo(file, pos))
             return false;
         uint32_t tag = frame[0];
         DWORD length = frame[1];
+        // A saver, document or logo chunk of length 0 holds not even its record:
+        // damage, not the end of the chunks.
         if (length == 0)
-            return true;
+            return tag != kTagSaver && tag != kTagDocument && tag != kTagLogo;
         // The walk ends at "iend" whatever its length says; a writer need not fill it in.
         if (tag == kTagEnd)
             return true;
-        if (length > fileSize - pos)
-            return false;  // past the end of the file, or wrapping around 2^32
+        if (length > package.size() - pos)
+            return false;  // past the end of the package, or wrapping around 2^32
 
         switch (tag) {
         case kTagDocument:
@@ -113,38 +98,41 @@ bool WalkChunks(HFILE file, DWORD pos, DWORD fileSize)
 int LoadFromOpenFile(HFILE file)
 {
     LONG end = _llseek(file, 0, FILE_END);
-    if (end == HFILE_ERROR || DWORD(end) < kTrailerSize)
+    if (end == HFILE_ERROR)
         return 0;
-    DWORD fileSize = DWORD(end);
+    BoundedReader bytes = BoundedReader::OverFile(file, DWORD(end));
 
-    if (!SeekTo(file, fileSize - kTrailerSize) || !ReadExactly(file, &instend, kTrailerSize))
+    // The trailer ends the package, which ends the file unless a signature follows.
+    PackageEnd where;
+    if (FindPackageEnd(bytes, &where) != PackageEndResult::kFound)
         return 0;
-    if (instend.dwTag != kTagEnd)
+    if (!bytes.ReadAt(where.trailerOffset, &instend, kTrailerSize) || instend.dwTag != kTagEnd)
         return 0;
+    DWORD packageEnd = where.trailerOffset + kTrailerSize;
     uint32_t expectedCrc = instend.dwHeaderCrc ^ kHeaderCrcMask;
     DWORD distance = instend.dwHeaderDistance ^ kHeaderDistanceMask;
 
-    // The distance counts from the header to the end of the file: it must leave
-    // room for a header record and the trailer, and not reach before the file.
-    if (distance < kHeaderRecordSize + kTrailerSize || distance > fileSize)
+    // The distance counts from the header to the end of the trailer: it must
+    // leave room for a header record and the trailer, and not reach before the file.
+    if (distance < kHeaderRecordSize + kTrailerSize || distance > packageEnd)
         return 0;
-    DWORD headerPos = fileSize - distance;
-    if (!SeekTo(file, headerPos) || !ReadExactly(file, &instheader, kHeaderRecordSize))
+    DWORD headerPos = packageEnd - distance;
+    if (!bytes.ReadAt(headerPos, &instheader, kHeaderRecordSize))
         return 0;
     if (instheader.dwTag != kTagHeader)
         return 0;
     if (crc32(0, &instheader, kHeaderRecordSize) != expectedCrc)
         return 0;
     TerminateRecordStrings();
-    if (instheader.dwLength < kHeaderRecordSize || instheader.dwLength > fileSize - headerPos)
+    if (instheader.dwLength < kHeaderRecordSize || instheader.dwLength > packageEnd - headerPos)
         return 0;
 
-    if (!WalkChunks(file, headerPos + instheader.dwLength, fileSize))
+    if (!WalkChunks(file, headerPos + instheader.dwLength, bytes.Prefix(packageEnd)))
         return 0;
     TerminateRecordStrings();
 
     uint32_t stubCheck = 0;
-    if (!ComputeStubCheck(file, headerPos, &stubCheck) || stubCheck != instend.dwStubCheck)
+    if (!ComputeStubCheck(bytes.Prefix(headerPos), &stubCheck) || stubCheck != instend.dwStubCheck)
         return 0;
     return 1;
 }

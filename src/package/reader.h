@@ -17,8 +17,4 @@ namespace package {
 // field without a terminating zero is never read past.
 void TerminateRecordStrings();
 
-// CRC-32 of the first `length` bytes of `file` (the stub image), read from offset 0
-// in pieces. Returns false if the bytes cannot all be read.
-bool ComputeStubCheck(HFILE file, DWORD length, uint32_t* crc);
-
 }  // namespace package

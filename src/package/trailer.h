@@ -8,9 +8,9 @@
 
 namespace package {
 
-// The trailer of a package whose whole file (trailer included) is `fileSize`
-// bytes, whose header chunk starts at `headerOffset`, and whose stub image (the
-// bytes before the header) has CRC-32 `stubCheck`.
-InstEnd MakeTrailer(uint32_t fileSize, uint32_t headerOffset, const InstHeader& header, uint32_t stubCheck);
+// The trailer of a package that ends (trailer included) at `packageEnd`, whose
+// header chunk starts at `headerOffset`, and whose stub image (the bytes before
+// the header) has the self-check `stubCheck` (stub_check.h).
+InstEnd MakeTrailer(uint32_t packageEnd, uint32_t headerOffset, const InstHeader& header, uint32_t stubCheck);
 
 }  // namespace package

@@ -19,6 +19,44 @@ def _field(text, width):
     return data + b"\0" * (width - len(data))
 
 
+def _pe_fields(image):
+    """The offsets of a PE image's CheckSum and certificate-table entry, or None
+    when `image` is not a PE32 or PE32+ image whose headers reach that entry."""
+    def u16(at):
+        return struct.unpack_from("<H", image, at)[0] if 0 <= at <= len(image) - 2 else None
+
+    def u32(at):
+        return struct.unpack_from("<I", image, at)[0] if 0 <= at <= len(image) - 4 else None
+
+    if image[:2] != b"MZ" or u32(0x3C) is None:
+        return None
+    pe = u32(0x3C)
+    if u32(pe) != 0x4550:
+        return None
+    magic, optional_size = u16(pe + 24), u16(pe + 20)
+    layouts = {0x10B: (136, 116, 152), 0x20B: (152, 132, 168)}
+    if magic not in layouts or optional_size is None or optional_size < layouts[magic][0]:
+        return None
+    minimum, count_at, entry_at = layouts[magic]
+    directories = u32(pe + count_at)
+    if directories is None or directories < 5 or u32(pe + 88) is None or pe + entry_at + 8 > len(image):
+        return None
+    return pe + 88, pe + entry_at
+
+
+def stub_check(stub):
+    """The self-check of a stub image: its CRC-32 with a PE image's CheckSum and
+    certificate-table entry read as zero, the two fields signing rewrites."""
+    fields = _pe_fields(stub)
+    if fields is None:
+        return zlib.crc32(stub)
+    image = bytearray(stub)
+    checksum_at, entry_at = fields
+    image[checksum_at:checksum_at + 4] = bytes(4)
+    image[entry_at:entry_at + 8] = bytes(8)
+    return zlib.crc32(bytes(image))
+
+
 def header_record(title, description, colour, timeout):
     record = bytearray(HEADER_SIZE)
     struct.pack_into("<4sIII", record, 0, b"ihdr", HEADER_SIZE, 0, 0)
@@ -50,7 +88,7 @@ def build_installer(stub, title="Test Saver", description="", colour=0x000000, t
     body = b"".join(chunks)
     distance = len(body) + TRAILER_SIZE
     trailer = struct.pack("<4sIIIII32x", b"iend", TRAILER_SIZE, 0, distance ^ HEADER_DISTANCE_MASK,
-                          zlib.crc32(header) ^ HEADER_CRC_MASK, zlib.crc32(stub))
+                          zlib.crc32(header) ^ HEADER_CRC_MASK, stub_check(stub))
     return bytes(stub) + body + trailer
 
 

@@ -6,6 +6,7 @@
 #include "package/package_format.h"
 #include "package/reader.h"
 #include "package/saver_extract.h"
+#include "package/stub_check.h"
 
 #include <filesystem>
 #include <fstream>
@@ -93,7 +94,7 @@ bool Reseal(fuzzsupport::Bytes& installer)
         return false;
     size_t header = size - distance;
     trailer.dwHeaderCrc = uint32_t(::crc32(0, &installer[header], kHeaderRecordSize)) ^ kHeaderCrcMask;
-    trailer.dwStubCheck = uint32_t(::crc32(0, installer.data(), uInt(header)));
+    trailer.dwStubCheck = ComputeStubCheck(installer.data(), uint32_t(header));
     memcpy(&installer[size - kTrailerSize], &trailer, sizeof trailer);
     return true;
 }

@@ -209,19 +209,25 @@ TEST_F(ReaderTest, EarlyTrailerEndsTheWalk)
     EXPECT_EQ(doc, nullptr);
 }
 
-TEST_F(ReaderTest, ZeroLengthChunkEndsTheWalkBeforeItsTagCounts)
+TEST_F(ReaderTest, ZeroLengthChunkIsDamageForAPartAndTheEndOfTheWalkOtherwise)
 {
-    const uint32_t tags[] = {kTagSaver, kTagDocument, kTagLogo, kTagUnknown, kTagHeader, kTagEnd};
-    for (uint32_t tag : tags) {
+    // A part of length 0 holds not even its record, so the package is damaged;
+    // any other chunk of length 0 ends the walk, and what follows is never read.
+    const struct {
+        uint32_t tag;
+        int expected;
+    } cases[] = {{kTagSaver, 0},   {kTagDocument, 0}, {kTagLogo, 0},
+                 {kTagUnknown, 1}, {kTagHeader, 1},   {kTagEnd, 1}};
+    for (const auto& c : cases) {
         ResetReader();
-        SCOPED_TRACE(std::string(reinterpret_cast<const char*>(&tag), 4));
+        SCOPED_TRACE(std::string(reinterpret_cast<const char*>(&c.tag), 4));
         PackageBuilder builder;
-        builder.Raw(tag, 310, testsupport::RandomBytes(64, 15))
+        builder.Raw(c.tag, 310, testsupport::RandomBytes(64, 15))
             .Raw(kTagDocument, 48, testsupport::RandomBytes(100, 16))
             .Saver(testsupport::RandomBytes(100, 17));
         Bytes package = builder.Build();
         PutU32(package, builder.chunkOffsets()[0] + 4, 0);
-        ASSERT_EQ(Load(package), 1);
+        ASSERT_EQ(Load(package), c.expected);
         EXPECT_EQ(scrpos, 0u);
         EXPECT_EQ(uint32_t(instscr.dwTag), 0u);
         EXPECT_EQ(doc, nullptr);

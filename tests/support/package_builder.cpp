@@ -1,6 +1,8 @@
 #include "support/package_builder.h"
 
 #include "package/crc32.h"
+#include "package/package_end.h"
+#include "package/stub_check.h"
 #include "package/trailer.h"
 
 #include <stdexcept>
@@ -196,6 +198,12 @@ PackageBuilder& PackageBuilder::Raw(uint32_t tag, size_t recordSize, const Bytes
     return *this;
 }
 
+PackageBuilder& PackageBuilder::AlignEnd(uint32_t multiple)
+{
+    alignment_ = multiple;
+    return *this;
+}
+
 Bytes PackageBuilder::Build() const
 {
     Bytes out = stub_;
@@ -208,8 +216,16 @@ Bytes PackageBuilder::Build() const
         chunkOffsets_.push_back(uint32_t(out.size()));
         out.insert(out.end(), chunk.bytes.begin(), chunk.bytes.end());
     }
+    size_t padding = (alignment_ - (out.size() + kTrailerSize) % alignment_) % alignment_;
+    if (padding != 0) {
+        if (chunks_.empty())
+            throw std::runtime_error("AlignEnd needs a chunk to pad");
+        size_t last = chunkOffsets_.back();
+        out.resize(out.size() + padding, 0);
+        PutU32(out, last + 4, uint32_t(out.size() - last));
+    }
     InstEnd trailer = MakeTrailer(uint32_t(out.size() + kTrailerSize), headerOffset_, header_,
-                                  package::crc32(0, stub_.data(), stub_.size()));
+                                  ComputeStubCheck(stub_.data(), uint32_t(stub_.size())));
     const uint8_t* t = reinterpret_cast<const uint8_t*>(&trailer);
     out.insert(out.end(), t, t + sizeof trailer);
     return out;
@@ -217,12 +233,15 @@ Bytes PackageBuilder::Build() const
 
 void ResealPackage(Bytes& built)
 {
-    size_t size = built.size();
-    size_t trailer = size - kTrailerSize;
+    PackageEnd where;
+    if (FindPackageEnd(BoundedReader::OverMemory(built.data(), uint32_t(built.size())), &where) !=
+        PackageEndResult::kFound)
+        throw std::runtime_error("ResealPackage: no trailer");
+    size_t trailer = where.trailerOffset;
     uint32_t distance = GetU32(built, trailer + 12) ^ kHeaderDistanceMask;
-    size_t header = size - distance;
+    size_t header = trailer + kTrailerSize - distance;
     PutU32(built, trailer + 16, package::crc32(0, built.data() + header, kHeaderRecordSize) ^ kHeaderCrcMask);
-    PutU32(built, trailer + 20, package::crc32(0, built.data(), header));
+    PutU32(built, trailer + 20, ComputeStubCheck(built.data(), uint32_t(header)));
 }
 
 }  // namespace testsupport

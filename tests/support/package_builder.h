@@ -52,6 +52,10 @@ public:
     // `payload`; for stored streams, unknown tags, or an early "iend".
     PackageBuilder& Raw(uint32_t tag, size_t recordSize, const Bytes& payload);
 
+    // Zero bytes after the last chunk's content, inside that chunk, so that the
+    // whole file is a multiple of `multiple` bytes long (as saverpack writes it).
+    PackageBuilder& AlignEnd(uint32_t multiple);
+
     package::InstHeader& header() { return header_; }
     std::vector<ChunkSpec>& chunks() { return chunks_; }
 
@@ -65,6 +69,7 @@ private:
     Bytes stub_;
     package::InstHeader header_;
     size_t headerExtra_ = 0;
+    uint32_t alignment_ = 1;
     std::vector<ChunkSpec> chunks_;
     mutable uint32_t headerOffset_ = 0;
     mutable std::vector<uint32_t> chunkOffsets_;

@@ -98,7 +98,7 @@ TEST(SaverpackInspect, DamagedInstallersGiveTheReasonAndStatusOne)
         {"logo stream header broken", [](const Packed& p, Bytes& b) { b[p.logo + kLogoRecordSize] = 0; },
          "logo chunk at offset"},
         {"logo swallows the trailer", [](const Packed& p, Bytes& b) { PutU32(b, p.logo + 4, uint32_t(b.size() - p.logo)); },
-         "run into the end of the file"},
+         "run into the end of the package"},
         {"stub changed", [](const Packed&, Bytes& b) { b[100] ^= 1; }, "stub image (the first 6000 bytes) has been changed"},
     };
     Packed p;

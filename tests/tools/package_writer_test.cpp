@@ -4,13 +4,18 @@
 #include "bmp_logo.h"
 #include "loaded_package.h"
 #include "package_writer.h"
+#include "pe_checksum.h"
 
 #include "package/crc32.h"
 #include "package/package_format.h"
+#include "package/stub_check.h"
 #include "support/package_builder.h"
+#include "support/pe_stub.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <string.h>
 
 namespace {
@@ -64,7 +69,7 @@ TEST(BuildPackage, EqualsTheTestBuilderForEveryMixOfParts)
         for (int logoBits : {0, 1, 4, 8, 24}) {
             PackageContents contents = BaseContents();
             testsupport::PackageBuilder builder;
-            builder.Stub(contents.stub).Title(contents.title).Description(contents.description).Colour(contents.colour)
+            builder.AlignEnd(8).Stub(contents.stub).Title(contents.title).Description(contents.description).Colour(contents.colour)
                 .Timeout(contents.timeout).Saver(contents.saver, contents.saverName, 9);
             if (withDocument) {
                 contents.hasDocument = true;
@@ -81,6 +86,7 @@ TEST(BuildPackage, EqualsTheTestBuilderForEveryMixOfParts)
             PackageLayout layout;
             Bytes built = Build(contents, &layout);
             EXPECT_EQ(built, builder.Build());
+            EXPECT_EQ(built.size() % 8, 0u);
 
             EXPECT_EQ(layout.headerOffset, contents.stub.size());
             EXPECT_EQ(layout.saverOffset, layout.headerOffset + kHeaderRecordSize);
@@ -101,7 +107,7 @@ TEST(BuildPackage, TrailerChecksCoverHeaderAndStub)
     EXPECT_EQ(GetU32(built, trailer + 4), kTrailerSize);
     EXPECT_EQ(GetU32(built, trailer + 16) ^ kHeaderCrcMask,
               package::crc32(0, built.data() + layout.headerOffset, kHeaderRecordSize));
-    EXPECT_EQ(GetU32(built, trailer + 20), package::crc32(0, contents.stub.data(), contents.stub.size()));
+    EXPECT_EQ(GetU32(built, trailer + 20), package::ComputeStubCheck(contents.stub.data(), uint32_t(contents.stub.size())));
     EXPECT_EQ(GetU32(built, layout.headerOffset + 16), 0x00123456u);
     EXPECT_EQ(GetU32(built, layout.headerOffset + 20), 42u);
     // The stub's bytes are carried over untouched.
@@ -199,3 +205,57 @@ TEST(BuildPackage, RefusesWhatTheRecordsCannotHoldOrTheInstallerWouldRefuse)
 }
 
 }  // namespace
+
+// Known answers from an independent implementation (32-bit words with carry, as
+// pefile sums them), for even and odd lengths and a sum that folds many times;
+// fed whole and in uneven pieces.
+TEST(PeChecksum, MatchesAnIndependentSumInAnyPieces)
+{
+    const struct {
+        size_t length;
+        uint8_t (*byte)(size_t);
+        uint32_t expected;
+    } cases[] = {
+        {1001, [](size_t i) { return uint8_t(i * 7 + 3); }, 0xD575},
+        {1000, [](size_t i) { return uint8_t(i * 7 + 3); }, 0xD519},
+        {70000, [](size_t i) { return uint8_t(i * 7 + 3); }, 0x1A582},
+        {70001, [](size_t) { return uint8_t(0xFF); }, 0x11270},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        Bytes data(c.length);
+        for (size_t i = 0; i < c.length; ++i)
+            data[i] = c.byte(i);
+        for (size_t piece : {c.length, size_t(1), size_t(3), size_t(4097)}) {
+            saverpack::PeChecksum checksum(216);
+            for (size_t done = 0; done < data.size(); done += piece)
+                checksum.Add(data.data() + done, std::min(piece, data.size() - done));
+            EXPECT_EQ(checksum.Value(), c.expected) << "pieces of " << piece;
+        }
+    }
+}
+
+// A PE stub gets the installer's right CheckSum, which the self-check ignores;
+// a signed stub is refused, since its signature would cover nothing.
+TEST(BuildPackage, WritesThePeChecksumAndRefusesASignedStub)
+{
+    testsupport::PeShape shape;
+    PackageContents contents = BaseContents();
+    contents.stub = testsupport::MakePeImage(shape);
+    Bytes built = Build(contents);
+    uint32_t stored = GetU32(built, testsupport::CheckSumOffset(shape));
+    saverpack::PeChecksum checksum(testsupport::CheckSumOffset(shape));
+    checksum.Add(built.data(), built.size());
+    EXPECT_EQ(stored, checksum.Value());
+    EXPECT_NE(stored, 0u);
+    testsupport::TempDir dir;
+    testsupport::WriteFileBytes(dir.Path("setup.exe"), built);
+    EXPECT_TRUE(saverpack::LoadedPackage(dir.Path("setup.exe")).valid());
+
+    testsupport::FakeSign(contents.stub, shape, 0);
+    Bytes out;
+    PackageLayout layout;
+    std::string error;
+    EXPECT_FALSE(saverpack::BuildPackage(contents, &out, &layout, &error));
+    EXPECT_NE(error.find("sign the installer, not the stub"), std::string::npos) << error;
+}

@@ -56,6 +56,12 @@ void PrintValid(std::ostream& out, const std::string& path, const LoadedPackage&
     out << "  timeout      " << header.nTimeout << " minutes\n";
     out << "  stub image   " << walk.headerOffset << " bytes, self-check " << Hex32(loaded.trailer().dwStubCheck)
         << "\n";
+    if (walk.end.isSigned)
+        out << "  signature    certificate table at offset " << walk.end.certificateOffset << ", "
+            << walk.end.certificateSize << " bytes; saverpack does not judge it: use `signtool verify /pa`"
+            << " or `osslsigncode verify`\n";
+    else
+        out << "  signature    none\n";
     PrintChunks(out, walk);
     if (loaded.hasSaver())
         out << "  saver        \"" << loaded.saver().szFileName << "\", " << loaded.saverCompressedSize()

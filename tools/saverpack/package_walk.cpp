@@ -4,6 +4,7 @@
 
 #include "package/crc32.h"
 #include "package/package_format.h"
+#include "package/stub_check.h"
 
 #include <stdio.h>
 #include <zlib.h>
@@ -120,21 +121,35 @@ PackageWalk WalkPackage(const std::vector<uint8_t>& file)
         walk.problem = "no package: the file is " + Str(size) + " bytes, too short for the 56-byte trailer";
         return walk;
     }
-    uint32_t trailer = uint32_t(size - kTrailerSize);
-    if (U32(file, trailer) != kTagEnd) {
-        walk.problem = "no package: the last 56 bytes do not begin with \"iend\" (found " +
-                       TagText(U32(file, trailer)) + ")";
+    package::BoundedReader bytes = package::BoundedReader::OverMemory(file.data(), uint32_t(size));
+    package::PackageEndResult found = package::FindPackageEnd(bytes, &walk.end);
+    const package::PackageEnd& end = walk.end;
+    std::string table = "the certificate table (offset " + Str(end.certificateOffset) + ", " +
+                        Str(end.certificateSize) + " bytes)";
+    if (found == package::PackageEndResult::kCertificateNotAtEnd) {
+        uint64_t tableEnd = uint64_t(end.certificateOffset) + end.certificateSize;
+        walk.problem = tableEnd < size ? "data follows " + table + ": " + Str(size - tableEnd) +
+                                             " bytes were added after signing"
+                                       : table + " does not end the file of " + Str(size) + " bytes";
         return walk;
     }
+    if (found == package::PackageEndResult::kNoTrailer) {
+        std::string last = end.end >= kTrailerSize ? " (found " + TagText(U32(file, end.end - kTrailerSize)) + ")" : "";
+        walk.problem = end.isSigned ? "no package: the 56 bytes before " + table + " do not begin with \"iend\"" + last
+                                    : "no package: the last 56 bytes do not begin with \"iend\"" + last;
+        return walk;
+    }
+    uint32_t trailer = end.trailerOffset;
+    uint64_t packageEnd = uint64_t(trailer) + kTrailerSize;
     uint32_t distance = U32(file, trailer + 12) ^ kHeaderDistanceMask;
     uint32_t storedCrc = U32(file, trailer + 16) ^ kHeaderCrcMask;
     uint32_t stubCheck = U32(file, trailer + 20);
-    if (distance < kHeaderRecordSize + kTrailerSize || distance > size) {
-        walk.problem = "the trailer puts the header " + Str(distance) + " bytes before the end of a file of " +
-                       Str(size) + " bytes, which cannot be";
+    if (distance < kHeaderRecordSize + kTrailerSize || distance > packageEnd) {
+        walk.problem = "the trailer puts the header " + Str(distance) + " bytes before the end of a package of " +
+                       Str(packageEnd) + " bytes, which cannot be";
         return walk;
     }
-    uint32_t header = uint32_t(size - distance);
+    uint32_t header = uint32_t(packageEnd - distance);
     walk.headerOffset = header;
     if (U32(file, header) != kTagHeader) {
         walk.problem = "no \"ihdr\" header at offset " + Str(header) + ", where the trailer points (found " +
@@ -148,9 +163,9 @@ PackageWalk WalkPackage(const std::vector<uint8_t>& file)
         return walk;
     }
     uint32_t headerLength = U32(file, header + 4);
-    if (headerLength < kHeaderRecordSize || headerLength > size - header) {
+    if (headerLength < kHeaderRecordSize || headerLength > packageEnd - header) {
         walk.problem = "the header chunk's length " + Str(headerLength) + " does not fit between offset " +
-                       Str(header) + " and the end of the file";
+                       Str(header) + " and the end of the package";
         return walk;
     }
     walk.chunks.push_back({header, headerLength, kTagHeader});
@@ -161,20 +176,25 @@ PackageWalk WalkPackage(const std::vector<uint8_t>& file)
     bool seenSaver = false, seenDocument = false, seenLogo = false;
     uint64_t pos = uint64_t(header) + headerLength;
     for (;;) {
-        if (pos + 8 > size) {
-            walk.problem = "the chunks run into the end of the file at offset " + Str(pos) +
+        if (pos + 8 > packageEnd) {
+            walk.problem = "the chunks run into the end of the package at offset " + Str(pos) +
                            " without reaching \"iend\"";
             return walk;
         }
         ChunkEntry chunk{uint32_t(pos), U32(file, size_t(pos) + 4), U32(file, size_t(pos))};
+        if (chunk.length == 0 && (chunk.tag == kTagSaver || chunk.tag == kTagDocument || chunk.tag == kTagLogo)) {
+            walk.problem = "the " + std::string(ChunkKind(chunk.tag)) + " chunk at offset " + Str(pos) +
+                           " has length 0, too short for its record";
+            return walk;
+        }
         if (chunk.length == 0) {
             walk.notes.push_back("a chunk of length 0 at offset " + Str(pos) +
                                  " ends the chunks early; the installer ignores everything from there");
             break;
         }
-        if (chunk.length > size - pos) {
+        if (chunk.length > packageEnd - pos) {
             walk.problem = "the " + TagText(chunk.tag) + " chunk at offset " + Str(pos) + " claims " +
-                           Str(chunk.length) + " bytes, but only " + Str(size - pos) + " are left in the file";
+                           Str(chunk.length) + " bytes, but only " + Str(packageEnd - pos) + " are left in the package";
             return walk;
         }
         walk.chunks.push_back(chunk);
@@ -231,7 +251,7 @@ PackageWalk WalkPackage(const std::vector<uint8_t>& file)
         }
     }
 
-    uint32_t check = package::crc32(0, file.data(), header);
+    uint32_t check = package::ComputeStubCheck(file.data(), header);
     if (check != stubCheck) {
         walk.problem = "the stub image (the first " + Str(header) + " bytes) has been changed: its self-check is " + Hex32(check) + ", the trailer expects " +
                        Hex32(stubCheck);

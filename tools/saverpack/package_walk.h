@@ -3,6 +3,8 @@
 // is valid is decided by the installer's reader (loaded_package.h), never here.
 #pragma once
 
+#include "package/package_end.h"
+
 #include <stdint.h>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@ struct ChunkEntry {
 };
 
 struct PackageWalk {
+    package::PackageEnd end;  // where the package ends, and the signature that may follow it
     uint32_t headerOffset = 0;
     std::vector<ChunkEntry> chunks;  // from the header on, as far as the walk got
     std::string problem;             // the first reason the installer refuses the package

@@ -1,9 +1,12 @@
 #include "package_writer.h"
 
 #include "bmp_logo.h"
+#include "pe_checksum.h"
 
 #include "package/crc32.h"
 #include "package/package_format.h"
+#include "package/pe_image.h"
+#include "package/stub_check.h"
 #include "package/trailer.h"
 
 #include <stdint.h>
@@ -45,6 +48,10 @@ std::string CheckContents(const PackageContents& contents)
         return "the timeout must be 0 to " + std::to_string(kMaxTimeout) + " minutes";
     if (contents.colour > 0x00FFFFFFu)
         return "the colour has bits above 24";
+    package::PeImageFields fields;
+    if (package::FindPeImageFields(package::BoundedReader::OverMemory(contents.stub.data(), uint32_t(contents.stub.size())), &fields) &&
+        (fields.certificateOffset != 0 || fields.certificateSize != 0))
+        return "the stub is signed; sign the installer, not the stub";
     if (contents.level < 0 || contents.level > 9)
         return "the compression level must be 0 to 9";
     // The installer inflates the document and logo into memory blocks and takes
@@ -87,6 +94,20 @@ void CopyText(char* field, const std::string& text)
     memcpy(field, text.data(), text.size());  // the field is zeroed and longer than the text
 }
 
+// Signing recomputes the CheckSum, and so does removing the signature again;
+// written right here, the unsigned-again installer is this file byte for byte.
+void WritePeChecksum(Bytes* installer)
+{
+    package::PeImageFields fields;
+    if (!package::FindPeImageFields(package::BoundedReader::OverMemory(installer->data(), uint32_t(installer->size())), &fields))
+        return;
+    PeChecksum checksum(fields.checkSumOffset);
+    checksum.Add(installer->data(), installer->size());
+    uint32_t value = checksum.Value();
+    for (int i = 0; i < 4; ++i)
+        (*installer)[fields.checkSumOffset + i] = uint8_t(value >> (8 * i));
+}
+
 }  // namespace
 
 bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* layout, std::string* error)
@@ -106,6 +127,15 @@ bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* la
         total += kDocumentRecordSize + document.size();
     if (contents.hasLogo)
         total += kLogoRecordSize + logo.size();
+    // Signing appends its table at an 8-byte boundary; an installer that already
+    // ends on one gets no padding, so removing the signature gives it back byte
+    // for byte. The zeros go after the last stream, inside its chunk, where no
+    // reader looks.
+    uint32_t padding = uint32_t((8 - total % 8) % 8);
+    total += padding;
+    Bytes* last = contents.hasLogo ? &logo : contents.hasDocument ? &document : &saver;
+    uint32_t lastStream = uint32_t(last->size());
+    last->resize(last->size() + padding, 0);
     // The installer seeks with signed 32-bit offsets.
     if (total > uint64_t(INT32_MAX)) {
         *error = "the installer would be " + std::to_string(total) + " bytes; the stub can read at most 2 GiB";
@@ -134,7 +164,7 @@ bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* la
     saverRecord.dwLength = uint32_t(kSaverRecordSize + saver.size());
     CopyText(saverRecord.szFileName, contents.saverName);
     layout->saverOffset = uint32_t(out->size());
-    layout->saverCompressed = uint32_t(saver.size());
+    layout->saverCompressed = last == &saver ? lastStream : uint32_t(saver.size());
     Append(out, saverRecord);
     out->insert(out->end(), saver.begin(), saver.end());
 
@@ -145,7 +175,7 @@ bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* la
         record.dwLength = uint32_t(kDocumentRecordSize + document.size());
         record.dwSize = uint32_t(contents.document.size());
         layout->documentOffset = uint32_t(out->size());
-        layout->documentCompressed = uint32_t(document.size());
+        layout->documentCompressed = last == &document ? lastStream : uint32_t(document.size());
         Append(out, record);
         out->insert(out->end(), document.begin(), document.end());
     }
@@ -155,15 +185,16 @@ bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* la
         record.dwTag = kTagLogo;
         record.dwLength = uint32_t(kLogoRecordSize + logo.size());
         layout->logoOffset = uint32_t(out->size());
-        layout->logoCompressed = uint32_t(logo.size());
+        layout->logoCompressed = lastStream;
         Append(out, record);
         out->insert(out->end(), logo.begin(), logo.end());
     }
 
     InstEnd trailer = MakeTrailer(uint32_t(total), layout->headerOffset, header,
-                                  package::crc32(0, contents.stub.data(), contents.stub.size()));
+                                  ComputeStubCheck(contents.stub.data(), uint32_t(contents.stub.size())));
     layout->trailerOffset = uint32_t(out->size());
     Append(out, trailer);
+    WritePeChecksum(out);
     return true;
 }
 
