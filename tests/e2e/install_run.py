@@ -158,8 +158,10 @@ class InstallRun:
     def __init__(self, session, test, name, **installer):
         self.session, self.test, self.h = session, test, session.h
         self.title = installer.get("title", "Test Saver")
-        installer.setdefault("saver", session.probe)
-        data = installer_writer.build_installer(self.h.stub.read_bytes(), **installer)
+        data = installer.pop("data", None)  # an installer made elsewhere, e.g. signed
+        if data is None:
+            installer.setdefault("saver", session.probe)
+            data = installer_writer.build_installer(self.h.stub.read_bytes(), **installer)
         self.stub = self.h.launch(self.h.write_installer(name + ".exe", data))
         self.watcher = None
         self.window = self.h.driver("window", "VelquorInstaller")
