@@ -182,6 +182,10 @@ def main():
     for option in ("--zip", "--folder", "--stub", "--wine-run", "--make-zip"):
         dist.add_argument(option, required=True)
     args = parser.parse_args()
+    # The commands run in scratch folders.
+    for name in ("build_dir", "stub", "zip", "wine_run", "make_zip"):
+        if getattr(args, name, None):
+            setattr(args, name, os.path.abspath(getattr(args, name)))
     with tempfile.TemporaryDirectory(prefix="saverpack-packaging-") as scratch:
         status = (test_install if args.mode == "install" else test_zip)(args, scratch)
     if status == SKIPPED:
