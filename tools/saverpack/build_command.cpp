@@ -118,11 +118,11 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (line.Has("--stub")) {
         stubPath = line.Value("--stub");
     } else {
-        std::string executable;
-        if (!OwnExecutablePath(&executable, &error))
+        std::string executable, unknown;
+        if (!OwnExecutablePath(&executable, &unknown))
             executable.clear();
         if (!FindStub(executable, [](const char* name) -> const char* { return getenv(name); }, &stubPath, &error))
-            return Fail(err, error);
+            return Fail(err, unknown.empty() ? error : error + ": " + unknown);
         if (SamePath(output, stubPath))
             return Fail(err, "the output " + output + " is the stub; it would be destroyed");
     }
