@@ -5,7 +5,7 @@
 PRESETS := host host-asan win32 win64
 JOBS ?= 2
 
-.PHONY: all deps check demo build $(PRESETS) $(addprefix test-,$(PRESETS)) clean
+.PHONY: all deps check demo build $(PRESETS) $(addprefix test-,$(PRESETS)) clean install dist repro-check
 
 all: build
 
@@ -40,11 +40,41 @@ test-win32: win32
 test-win64: win64
 	ctest --test-dir build/win64 --output-on-failure
 
-check: test-host test-host-asan test-win32 fuzz-smoke
+# win32 first: the host build's test of `make install` needs its stub.
+check: win32 test-host test-host-asan test-win32 repro-check fuzz-smoke
 	@echo "make check: all suites passed"
 
 demo: host win32
 	scripts/demo.sh
+
+# The packer from the native build, its stub from the win32 build.
+PREFIX ?= /usr/local
+install: deps
+	@test -f build/win32/CMakeCache.txt || cmake --preset win32
+	@test -f build/host/CMakeCache.txt || cmake --preset host
+	cmake --build build/win32 -j$(JOBS) --target saverstub
+	cmake --build build/host -j$(JOBS) --target saverpack
+	cmake --install build/host --prefix "$(PREFIX)" --strip
+
+# build/dist/saverpack-VERSION-win32.zip: saverpack.exe, saverstub.exe and README.md.
+# The version is set once, in CMakeLists.txt.
+VERSION := $(shell sed -n 's/^project.saverstub VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+DIST_ZIP := saverpack-$(VERSION)-win32.zip
+dist: deps
+	@test -f build/win32/CMakeCache.txt || cmake --preset win32
+	cmake --build build/win32 -j$(JOBS) --target dist
+	@mkdir -p build/dist
+	cp build/win32/dist/$(DIST_ZIP) build/dist/$(DIST_ZIP)
+	@echo "dist: build/dist/$(DIST_ZIP), $$(stat -c %s build/dist/$(DIST_ZIP)) bytes"
+
+# Two builds of the same sources in different folders give the same stub. The
+# second one is built in another folder and at another time; only the stub is built.
+REPRO_DIR := build/repro-check
+repro-check: win32
+	@test -f $(REPRO_DIR)/CMakeCache.txt || cmake --preset win32 -B $(REPRO_DIR) >/dev/null
+	cmake --build $(REPRO_DIR) -j$(JOBS) --target saverstub >/dev/null
+	cmp build/win32/saverstub.exe $(REPRO_DIR)/saverstub.exe
+	@echo "repro-check: build/win32/saverstub.exe and $(REPRO_DIR)/saverstub.exe are identical ($$(stat -c %s build/win32/saverstub.exe) bytes)"
 
 clean:
 	rm -rf build

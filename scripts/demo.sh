@@ -16,44 +16,15 @@ output=${DEMO_OUTPUT:-build/demo/DemoSaverSetup.exe}
 packer=$host/saverpack
 demo_saver=$win32/demo/saver/demosaver.scr
 
-if [[ ! -x $packer ]]; then
-  echo "demo: $packer is missing; run 'make build' first" >&2
-  exit 1
-fi
-
-# The smallest Windows program of the build, for whatever part is not built yet.
-smallest_program() {
-  find "$win32" -path "$win32/wineprefix" -prune -o -type f -name '*.exe' -printf '%s %p\n' |
-    sort -n | head -n 1 | cut -d ' ' -f 2-
-}
-
 stub=$win32/saverstub.exe
-if [[ ! -f $stub ]]; then
-  if [[ -f $demo_saver ]]; then
-    stub=$demo_saver
-  else
-    stub=$(smallest_program)
-  fi
-  if [[ -z $stub ]]; then
-    echo "demo: $win32 holds no Windows program; run 'make build' first" >&2
+for built in "$packer" "$stub" "$demo_saver"; do
+  if [[ ! -f $built ]]; then
+    echo "demo: $built is missing; run 'make demo', which builds it first" >&2
     exit 1
   fi
-  echo "demo: $win32/saverstub.exe is not built yet; $stub stands in as the stub image"
-fi
+done
 
-name=()
-saver=$demo_saver
-if [[ ! -f $saver ]]; then
-  saver=$(smallest_program)
-  if [[ -z $saver ]]; then
-    echo "demo: $win32 holds no Windows program; run 'make build' first" >&2
-    exit 1
-  fi
-  name=(--name DEMO.SCR)
-  echo "demo: the demo saver is not built yet; $saver is packed as the saver, named DEMO.SCR"
-fi
-
-args=(build --stub "$stub" --saver "$saver" "${name[@]}"
+args=(build --stub "$stub" --saver "$demo_saver"
       --title "Demo Saver"
       --description "A screen saver to show what the installer does"
       --colour 2060C0 --timeout 10 --output "$output")

@@ -7,10 +7,12 @@
 #include "loaded_package.h"
 #include "options.h"
 #include "package_writer.h"
+#include "stub_location.h"
 
 #include "package/package_format.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace saverpack {
@@ -76,7 +78,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     }
     if (!line.positional.empty())
         return UsageError(err, "unexpected argument \"" + line.positional.front() + "\"");
-    for (const char* required : {"--stub", "--saver", "--title", "--output"}) {
+    for (const char* required : {"--saver", "--title", "--output"}) {
         if (!line.Has(required))
             return UsageError(err, std::string(required) + " is required");
     }
@@ -96,7 +98,6 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         return Fail(err, "the level \"" + line.Value("--level") + "\" is not a number from 0 to 9");
     contents.level = int(level);
 
-    const std::string& stubPath = line.Value("--stub");
     const std::string& saverPath = line.Value("--saver");
     const std::string& output = line.Value("--output");
     bool namedByOption = line.Has("--name");
@@ -112,6 +113,19 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     std::string textProblem = CheckContents(textsOnly);
     if (!textProblem.empty())
         return Fail(err, textProblem);
+
+    std::string stubPath;
+    if (line.Has("--stub")) {
+        stubPath = line.Value("--stub");
+    } else {
+        std::string executable, unknown;
+        if (!OwnExecutablePath(&executable, &unknown))
+            executable.clear();
+        if (!FindStub(executable, [](const char* name) -> const char* { return getenv(name); }, &stubPath, &error))
+            return Fail(err, unknown.empty() ? error : error + ": " + unknown);
+        if (SamePath(output, stubPath))
+            return Fail(err, "the output " + output + " is the stub; it would be destroyed");
+    }
 
     for (const char* input : {"--stub", "--saver", "--document", "--logo"}) {
         if (line.Has(input) && SamePath(output, line.Value(input)))
@@ -169,7 +183,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         return Fail(err, error);
 
     out << "wrote " << output << ", " << installer.size() << " bytes\n";
-    out << "  stub      " << contents.stub.size() << " bytes\n";
+    out << "  stub      " << stubPath << ", " << contents.stub.size() << " bytes\n";
     out << "  saver     " << contents.saverName << ", " << contents.saver.size() << " bytes, " << layout.saverCompressed
         << " compressed\n";
     if (contents.hasDocument)

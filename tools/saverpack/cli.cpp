@@ -4,10 +4,11 @@
 
 namespace saverpack {
 
-const char kVersionText[] = "saverpack 1.0\n";
+// SAVERPACK_VERSION comes from the project's version, the one place it is set.
+const char kVersionText[] = "saverpack " SAVERPACK_VERSION "\n";
 
 const char kMainUsage[] =
-    "Usage: saverpack build --stub STUB --saver FILE --title TEXT [options] --output OUT\n"
+    "Usage: saverpack build --saver FILE --title TEXT [options] --output OUT\n"
     "       saverpack inspect FILE [--verify]\n"
     "       saverpack extract FILE DEST\n"
     "       saverpack COMMAND --help\n"
@@ -23,13 +24,17 @@ const char kMainUsage[] =
     "Exit status: 0 success, 1 failure or a damaged installer, 2 wrong usage.\n";
 
 const char kBuildUsage[] =
-    "Usage: saverpack build --stub STUB --saver FILE --title TEXT [--description TEXT]\n"
+    "Usage: saverpack build --saver FILE --title TEXT [--description TEXT]\n"
     "                       [--colour RRGGBB] [--timeout MINUTES] [--name FILENAME]\n"
-    "                       [--document FILE] [--logo FILE.bmp] [--level 0-9] --output OUT\n"
+    "                       [--document FILE] [--logo FILE.bmp] [--level 0-9]\n"
+    "                       [--stub STUB] --output OUT\n"
     "\n"
     "Writes OUT: the stub's bytes followed by a package holding the saver FILE.\n"
     "\n"
-    "  --stub STUB         the installer stub; it must not already carry a package\n"
+    "  --stub STUB         the installer stub; it must not already carry a package.\n"
+    "                      Without it: the file SAVERPACK_STUB names, if that is set;\n"
+    "                      else saverstub.exe beside saverpack's own executable;\n"
+    "                      else ../share/saverpack/saverstub.exe from there\n"
     "  --saver FILE        the screen-saver program to install\n"
     "  --title TEXT        the saver's display name, at most 261 characters\n"
     "  --description TEXT  text shown near the bottom of the screen, at most 293 characters\n"
