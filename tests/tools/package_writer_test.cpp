@@ -181,7 +181,7 @@ TEST(BuildPackage, RefusesWhatTheRecordsCannotHoldOrTheInstallerWouldRefuse)
         void (*change)(PackageContents&);
         const char* reason;
     } cases[] = {
-        {"title", [](PackageContents& s) { s.title.assign(262, 't'); }, "title is 262 characters long; at most 261"},
+        {"title", [](PackageContents& s) { s.title.assign(262, 't'); }, "title is 262 bytes long; at most 261"},
         {"description", [](PackageContents& s) { s.description.assign(294, 'd'); }, "at most 293"},
         {"name length", [](PackageContents& s) { s.saverName.assign(294, 'n'); }, "at most 293"},
         {"name with directory", [](PackageContents& s) { s.saverName = "..\\evil.scr"; }, "plain file name"},
