@@ -71,6 +71,7 @@ TEST(BuildPackage, EqualsTheTestBuilderForEveryMixOfParts)
             testsupport::PackageBuilder builder;
             builder.AlignEnd(8).Stub(contents.stub).Title(contents.title).Description(contents.description).Colour(contents.colour)
                 .Timeout(contents.timeout).Saver(contents.saver, contents.saverName, 9);
+            memcpy(builder.header().abTextMarker, package::kUtf8TextMarker, 4);
             if (withDocument) {
                 contents.hasDocument = true;
                 contents.document = testsupport::CompressibleBytes(5000);
