@@ -8,7 +8,6 @@
 #include "package/installer_state.h"
 #include "package/saver_extract.h"
 #include "res/resource_ids.h"
-#include "ui/app_globals.h"
 
 #include <stdio.h>
 #include <string.h>

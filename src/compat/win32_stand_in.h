@@ -26,6 +26,7 @@ typedef const char* LPCCH;
 typedef DWORD COLORREF;
 typedef struct HWND__* HWND;
 typedef struct HGLOBAL__* HGLOBAL;
+typedef struct HINSTANCE__* HINSTANCE;
 
 #define TRUE 1
 #define FALSE 0

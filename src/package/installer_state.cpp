@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+HINSTANCE hInst;
+char spath[MAX_PATH];
 package::InstHeader instheader;
 package::InstScr instscr;
 package::InstDoc instdoc;

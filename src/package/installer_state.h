@@ -1,10 +1,13 @@
-// What the package reader learns about the running installer. Filled once at
-// start-up; everything else only reads it.
+// The running installer's process-wide state: its module and file, and what the
+// package reader learns about it. Filled once at start-up; everything else only
+// reads it.
 #pragma once
 
 #include "compat/platform.h"
 #include "package/package_format.h"
 
+extern HINSTANCE hInst;        // this program's module, for its resources
+extern char spath[MAX_PATH];  // full path of this program's own executable
 extern package::InstHeader instheader;
 extern package::InstScr instscr;
 extern package::InstDoc instdoc;

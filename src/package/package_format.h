@@ -14,7 +14,9 @@
 //                   table that signing appends (the PE data directory points at it)
 //
 // Every integer is a little-endian 32-bit value; every string is zero-terminated
-// ANSI text inside a fixed-width field.
+// text inside a fixed-width field: ANSI, or UTF-8 when the header carries
+// kUtf8TextMarker. The saver's file name is ANSI either way: it goes to ANSI file
+// calls and into SYSTEM.INI.
 #pragma once
 
 #include <stddef.h>
@@ -46,12 +48,18 @@ constexpr uint32_t kHeaderCrcMask = 0xC4A1086Fu;
 
 constexpr uint32_t kStreamStepBytes = 8192;
 
+// The header's texts are UTF-8 when its bytes 8-11 hold these four ASCII bytes;
+// anything else there means ANSI texts, as in packages written before the marker
+// existed. The header checksum covers the marker like every other header byte.
+constexpr uint8_t kUtf8TextMarker[4] = {'u', 't', 'f', '8'};
+
 #pragma pack(push, 1)
 
 struct InstHeader {
     uint32_t dwTag;
     uint32_t dwLength;
-    uint8_t reserved0[8];
+    uint8_t abTextMarker[4];  // kUtf8TextMarker when szTitle and szDescription are UTF-8
+    uint8_t reserved0[4];
     uint32_t crColour;  // COLORREF: red in the low byte
     uint32_t nTimeout;  // minutes
     uint8_t reserved1[790];
@@ -94,6 +102,7 @@ struct InstEnd {
 
 static_assert(sizeof(InstHeader) == 1370, "InstHeader layout");
 static_assert(offsetof(InstHeader, dwLength) == 4, "InstHeader layout");
+static_assert(offsetof(InstHeader, abTextMarker) == 8, "InstHeader layout");
 static_assert(offsetof(InstHeader, crColour) == 16, "InstHeader layout");
 static_assert(offsetof(InstHeader, nTimeout) == 20, "InstHeader layout");
 static_assert(offsetof(InstHeader, szTitle) == 814, "InstHeader layout");
@@ -111,6 +120,15 @@ static_assert(sizeof(InstEnd) == 56, "InstEnd layout");
 static_assert(offsetof(InstEnd, dwHeaderDistance) == 12, "InstEnd layout");
 static_assert(offsetof(InstEnd, dwHeaderCrc) == 16, "InstEnd layout");
 static_assert(offsetof(InstEnd, dwStubCheck) == 20, "InstEnd layout");
+
+inline bool HasUtf8Texts(const InstHeader& header)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (header.abTextMarker[i] != kUtf8TextMarker[i])
+            return false;
+    }
+    return true;
+}
 
 constexpr uint32_t kHeaderRecordSize = sizeof(InstHeader);
 constexpr uint32_t kSaverRecordSize = sizeof(InstScr);

@@ -1,8 +1,7 @@
-// Process-wide state owned by start-up and read by the actions and dialogs.
+// The user interface's own process-wide state; the module, the file and the
+// package records, which the actions read too, are in package/installer_state.h.
 #pragma once
 
 #include <windows.h>
 
-extern HINSTANCE hInst;
 extern HWND hMainWindow;
-extern char spath[MAX_PATH];  // full path of this program's own executable

@@ -4,6 +4,7 @@
 
 #include "package/installer_state.h"
 #include "ui/bitmap.h"
+#include "ui/header_text.h"
 #include "ui/scoped_gdi.h"
 
 #include <math.h>
@@ -18,17 +19,6 @@ constexpr int kDescriptionBottomFromBottom = 16;
 constexpr int kLogoMargin = 10;
 constexpr COLORREF kHighlight = 0xFFFFFF;
 constexpr COLORREF kShadow = 0x000000;
-
-// The header's text fields are terminated by the reader only once their checksum
-// holds; a damaged header is still painted behind the damage message, so never
-// look past a field.
-int FieldLength(const char* field, int capacity)
-{
-    int length = 0;
-    while (length < capacity && field[length] != '\0')
-        ++length;
-    return length;
-}
 
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour)
 {
@@ -66,6 +56,50 @@ HFONT CreateBackdropFont(int height, BOOL italic, const char* face)
     return CreateFontA(height, 0, 0, 0, 500, italic, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0, face);
 }
 
+// The ANSI and the wide text calls under one name, for the drawing below that
+// is the same for both kinds of header text.
+BOOL TextExtent(HDC dc, const char* text, int length, SIZE* extent)
+{
+    return GetTextExtentPointA(dc, text, length, extent);
+}
+BOOL TextExtent(HDC dc, const WCHAR* text, int length, SIZE* extent)
+{
+    return GetTextExtentPoint32W(dc, text, length, extent);
+}
+BOOL TextAt(HDC dc, int x, int y, const char* text, int length)
+{
+    return TextOutA(dc, x, y, text, length);
+}
+BOOL TextAt(HDC dc, int x, int y, const WCHAR* text, int length)
+{
+    return TextOutW(dc, x, y, text, length);
+}
+int TextInBox(HDC dc, const char* text, int length, RECT* box, UINT format)
+{
+    return DrawTextA(dc, text, length, box, format);
+}
+int TextInBox(HDC dc, const WCHAR* text, int length, RECT* box, UINT format)
+{
+    return DrawTextW(dc, text, length, box, format);
+}
+
+// The embossed title, centred: a highlight, a shadow two pixels lower right and
+// the shade between them.
+template <typename Char>
+void PaintTitleLayers(HDC dc, const RECT& rc, COLORREF shade, int length, const Char* title)
+{
+    SIZE extent = {0, 0};
+    TextExtent(dc, title, length, &extent);
+    const int x = (rc.right - rc.left - extent.cx) / 2;
+
+    SetTextColor(dc, kHighlight);
+    TextAt(dc, x, kTitleTop, title, length);
+    SetTextColor(dc, kShadow);
+    TextAt(dc, x + 2, kTitleTop + 2, title, length);
+    SetTextColor(dc, shade);
+    TextAt(dc, x + 1, kTitleTop + 1, title, length);
+}
+
 void PaintTitle(HDC dc, const RECT& rc, COLORREF start)
 {
     const COLORREF shade = RGB(GetRValue(start) * 3 / 4, GetGValue(start) * 3 / 4, GetBValue(start) * 3 / 4);
@@ -73,18 +107,17 @@ void PaintTitle(HDC dc, const RECT& rc, COLORREF start)
     ui::ScopedSelectObject fontInDc(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
 
+    // The header's text fields are terminated by the reader only once their
+    // checksum holds; a damaged header is still painted behind the damage
+    // message, so never look past a field.
     const char* title = instheader.szTitle;
-    const int length = FieldLength(title, sizeof instheader.szTitle);
-    SIZE extent = {0, 0};
-    GetTextExtentPointA(dc, title, length, &extent);
-    const int x = (rc.right - rc.left - extent.cx) / 2;
-
-    SetTextColor(dc, kHighlight);
-    TextOutA(dc, x, kTitleTop, title, length);
-    SetTextColor(dc, kShadow);
-    TextOutA(dc, x + 2, kTitleTop + 2, title, length);
-    SetTextColor(dc, shade);
-    TextOutA(dc, x + 1, kTitleTop + 1, title, length);
+    const int length = ui::FieldLength(title, sizeof instheader.szTitle);
+    if (package::HasUtf8Texts(instheader)) {
+        WCHAR wide[sizeof instheader.szTitle + 1];
+        PaintTitleLayers(dc, rc, shade, ui::Utf8ToWide(title, length, wide, sizeof wide / sizeof wide[0]), wide);
+        return;
+    }
+    PaintTitleLayers(dc, rc, shade, length, title);
 }
 
 void PaintDescription(HDC dc, const RECT& rc)
@@ -100,8 +133,14 @@ void PaintDescription(HDC dc, const RECT& rc)
     // The whole COLORREF, unlike the gradient and the shade, which use its low three bytes.
     SetTextColor(dc, instheader.crColour);
     const char* text = instheader.szDescription;
-    DrawTextA(dc, text, FieldLength(text, sizeof instheader.szDescription), &box,
-              DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    const int length = ui::FieldLength(text, sizeof instheader.szDescription);
+    const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+    if (package::HasUtf8Texts(instheader)) {
+        WCHAR wide[sizeof instheader.szDescription + 1];
+        TextInBox(dc, wide, ui::Utf8ToWide(text, length, wide, sizeof wide / sizeof wide[0]), &box, format);
+        return;
+    }
+    TextInBox(dc, text, length, &box, format);
 }
 
 }  // namespace

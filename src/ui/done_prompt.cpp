@@ -1,10 +1,10 @@
 // The done prompt: says that the saver is installed and whether it is active.
 // Done is the only way out; Esc is ignored on purpose.
 #include "ui/dialogs.h"
+#include "ui/header_text.h"
 
 #include "package/installer_state.h"
 #include "res/resource_ids.h"
-#include "ui/app_globals.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -37,7 +37,7 @@ void OnInitDialog(HWND hDlg, int choice)
     else
         snprintf(state, sizeof state, "%s", kNotActive);
     strncat(message, state, sizeof message - strlen(message) - 1);
-    SetDlgItemTextA(hDlg, IDC_DONE_TEXT, message);
+    ui::SetHeaderDlgItemText(hDlg, IDC_DONE_TEXT, message);
 
     SetFocus(GetDlgItem(hDlg, IDOK));
     CentreWindow(hDlg);

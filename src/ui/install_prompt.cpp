@@ -1,10 +1,10 @@
 // The install prompt: proposes the package's timeout and the make-default box,
 // offers a preview, and returns the install choice.
 #include "ui/dialogs.h"
+#include "ui/header_text.h"
 
 #include "actions/preview.h"
 #include "package/installer_state.h"
-#include "ui/app_globals.h"
 #include "res/resource_ids.h"
 
 #include <commctrl.h>
@@ -40,7 +40,7 @@ void OnInitDialog(HWND hDlg)
 
     char prompt[8192];
     snprintf(prompt, sizeof prompt, kPromptFormat, instheader.szTitle);
-    SetDlgItemTextA(hDlg, IDC_PROMPT_TEXT, prompt);
+    ui::SetHeaderDlgItemText(hDlg, IDC_PROMPT_TEXT, prompt);
     SetFocus(GetDlgItem(hDlg, IDOK));
     CentreWindow(hDlg);
 }

@@ -8,8 +8,8 @@
 #include "package/installer_state.h"
 #include "package/saver_extract.h"
 #include "res/resource_ids.h"
-#include "ui/app_globals.h"
 #include "ui/dialogs.h"
+#include "ui/header_text.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -54,7 +54,7 @@ HWND ShowWaitBox(HWND window, HGLOBAL* loaded)
         return nullptr;
     char text[MAX_PATH];
     snprintf(text, sizeof text, "Installing %s\r\nPlease wait...", instheader.szTitle);
-    SetDlgItemTextA(box, IDC_WAIT_TEXT, text);
+    ui::SetHeaderDlgItemText(box, IDC_WAIT_TEXT, text);
     // What follows takes no messages until the box is closed again: draw it now,
     // and let the box's own messages through once, which is when Wine puts the
     // drawing on the screen; otherwise it stays an empty frame.

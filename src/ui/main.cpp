@@ -1,6 +1,5 @@
 // The stub's entry point. The exit status is 1 on every path, success included.
 #include "package/installer_state.h"
-#include "ui/app_globals.h"
 #include "ui/common_controls.h"
 #include "ui/main_window.h"
 

@@ -7,7 +7,6 @@
 #include "package/installer_state.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
-#include "ui/app_globals.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,8 @@
 //   e2e_driver message-box PID [TIMEOUT_MS]     wait for a message box of PID; its caption and text
 //   e2e_driver windows [PID]                    the visible top-level windows (of PID)
 //   e2e_driver text HWND [ID]                   the text of a window or of its control ID
+//   e2e_driver wide-text HWND [ID]              the same read with the wide calls, so that
+//                                               any script comes through (as \uXXXX escapes)
 //   e2e_driver rect HWND                        window and client rectangles
 //   e2e_driver press HWND ID                    post WM_COMMAND(ID, BN_CLICKED) to HWND
 //   e2e_driver close HWND                       post WM_CLOSE to HWND (as Alt+F4 would)
@@ -65,6 +67,25 @@ std::string JsonString(const std::string& text)
     return out + "\"";
 }
 
+// UTF-16 text as a JSON string: every unit outside printable ASCII escaped, so
+// that the answer is ASCII whatever the console's code page, and surrogate
+// pairs come out as the pairs of escapes JSON expects.
+std::string JsonWide(const wchar_t* text, size_t length)
+{
+    std::string out = "\"";
+    for (size_t i = 0; i < length; ++i) {
+        unsigned unit = text[i];
+        if (unit >= 0x20 && unit < 0x7F && unit != '"' && unit != '\\') {
+            out += char(unit);
+            continue;
+        }
+        char escaped[8];
+        snprintf(escaped, sizeof escaped, "\\u%04x", unit);
+        out += escaped;
+    }
+    return out + "\"";
+}
+
 std::string JsonRect(const RECT& r)
 {
     char buffer[80];
@@ -89,6 +110,16 @@ std::string WindowText(HWND hwnd)
                              5000, &copied))
         return std::string();
     return std::string(buffer, strnlen(buffer, sizeof buffer));
+}
+
+std::string WideWindowText(HWND hwnd)
+{
+    wchar_t buffer[8192] = L"";
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, sizeof buffer / sizeof buffer[0], reinterpret_cast<LPARAM>(buffer),
+                             SMTO_ABORTIFHUNG, 5000, &copied))
+        return JsonWide(L"", 0);
+    return JsonWide(buffer, wcsnlen(buffer, sizeof buffer / sizeof buffer[0]));
 }
 
 std::string ClassName(HWND hwnd)
@@ -300,6 +331,16 @@ int CommandText(int argc, char** argv)
     return Print("\"text\":" + JsonString(WindowText(hwnd)));
 }
 
+int CommandWideText(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    HWND hwnd = ControlArg(argc, argv, 3);
+    if (hwnd == nullptr || !IsWindow(hwnd))
+        return Fail(kTimedOut, "no such window");
+    return Print("\"text\":" + WideWindowText(hwnd));
+}
+
 int CommandRect(int argc, char** argv)
 {
     if (argc < 3)
@@ -492,6 +533,8 @@ int main(int argc, char** argv)
         status = CommandWindows(argc, argv);
     else if (strcmp(command, "text") == 0)
         status = CommandText(argc, argv);
+    else if (strcmp(command, "wide-text") == 0)
+        status = CommandWideText(argc, argv);
     else if (strcmp(command, "rect") == 0)
         status = CommandRect(argc, argv);
     else if (strcmp(command, "press") == 0)

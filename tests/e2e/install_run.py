@@ -178,6 +178,10 @@ class InstallRun:
     def text(self, hwnd, control_id):
         return self.h.driver("text", hwnd, control_id)["text"]
 
+    def wide_text(self, hwnd, control_id):
+        """The text as the wide calls read it: what the user sees, in any script."""
+        return self.h.driver("wide-text", hwnd, control_id)["text"]
+
     def prompt_press(self, control_id):
         self.h.driver("press", self.prompt["hwnd"], control_id)
 

@@ -12,8 +12,17 @@ TITLE_OFFSET, TITLE_WIDTH = 814, 262
 DESCRIPTION_OFFSET, DESCRIPTION_WIDTH = 1076, 294
 
 
-def _field(text, width):
-    data = text.encode("latin-1")
+UTF8_MARKER_OFFSET, UTF8_MARKER = 8, b"utf8"
+
+
+def _field(text, width, encoding="latin-1"):
+    """`text` zero-filled to `width` bytes. Bytes are taken as they are and may
+    fill the whole field, leaving it without its zero, as a damaged header would."""
+    if isinstance(text, bytes):
+        if len(text) > width:
+            raise ValueError("%r does not fit a field of %d bytes" % (text, width))
+        return text + b"\0" * (width - len(text))
+    data = text.encode(encoding)
     if len(data) >= width:
         raise ValueError("%r does not fit a field of %d bytes" % (text, width))
     return data + b"\0" * (width - len(data))
@@ -57,12 +66,18 @@ def stub_check(stub):
     return zlib.crc32(bytes(image))
 
 
-def header_record(title, description, colour, timeout):
+def header_record(title, description, colour, timeout, utf8=False):
+    """With `utf8` the texts are stored in UTF-8 under the marker that says so;
+    without it they are ANSI (Latin-1 here, which Windows-1252 extends)."""
     record = bytearray(HEADER_SIZE)
     struct.pack_into("<4sIII", record, 0, b"ihdr", HEADER_SIZE, 0, 0)
+    if utf8:
+        record[UTF8_MARKER_OFFSET:UTF8_MARKER_OFFSET + 4] = UTF8_MARKER
     struct.pack_into("<II", record, 16, colour, timeout)
-    record[TITLE_OFFSET:TITLE_OFFSET + TITLE_WIDTH] = _field(title, TITLE_WIDTH)
-    record[DESCRIPTION_OFFSET:DESCRIPTION_OFFSET + DESCRIPTION_WIDTH] = _field(description, DESCRIPTION_WIDTH)
+    encoding = "utf-8" if utf8 else "latin-1"
+    record[TITLE_OFFSET:TITLE_OFFSET + TITLE_WIDTH] = _field(title, TITLE_WIDTH, encoding)
+    record[DESCRIPTION_OFFSET:DESCRIPTION_OFFSET + DESCRIPTION_WIDTH] = _field(description, DESCRIPTION_WIDTH,
+                                                                               encoding)
     return bytes(record)
 
 
@@ -75,9 +90,9 @@ def _chunk(tag, record_size, fields, stream):
 
 
 def build_installer(stub, title="Test Saver", description="", colour=0x000000, timeout=10,
-                    saver=b"MZ saver", saver_name="TESTSAVR.SCR", document=None, logo=None):
+                    saver=b"MZ saver", saver_name="TESTSAVR.SCR", document=None, logo=None, utf8=False):
     """Returns the bytes of an installer: `stub` followed by a well-formed package."""
-    header = header_record(title, description, colour, timeout)
+    header = header_record(title, description, colour, timeout, utf8)
     chunks = [header]
     chunks.append(_chunk(b"iscr", SAVER_SIZE, [(16, _field(saver_name, 294))], zlib.compress(saver, 9)))
     if document is not None:

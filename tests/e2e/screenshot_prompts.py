@@ -4,8 +4,10 @@ over its backdrop, for the README.
 
     screenshot_prompts.py --build-dir build/win32 --output-dir docs
 
-writes install-prompt.png (the prompt as the installer opens) and
-done-prompt.png (after Install with the proposed 10 minutes and the box ticked)."""
+writes install-prompt.png (the prompt as the installer opens),
+done-prompt.png (after Install with the proposed 10 minutes and the box ticked)
+and install-prompt-utf8.png (the install prompt of an installer whose texts are
+Cyrillic and Greek, stored in UTF-8 as saverpack stores them)."""
 
 import argparse
 import pathlib
@@ -15,6 +17,12 @@ import harness
 import install_run
 import installer_writer
 import screenshot_backdrop
+
+
+# "Northern lights" in Russian, and a description in Russian and Greek. The
+# fonts on the machines that make these pictures have Cyrillic and Greek.
+UTF8_TITLE = "Северное сияние"
+UTF8_DESCRIPTION = "Полярное сияние над тундрой · Το βόρειο σέλας πάνω από την τούνδρα"
 
 
 def main():
@@ -49,7 +57,18 @@ def main():
         h.driver("press", done["hwnd"], install_run.IDOK)
         if waiter.wait() != 0 or stub.wait() != 1:
             sys.exit("the installer did not end as it should: " + waiter.output())
-    print("wrote", output / "install-prompt.png", "and", output / "done-prompt.png")
+        h.new_prefix()
+        data = installer_writer.build_installer(
+            h.stub.read_bytes(), title=UTF8_TITLE, description=UTF8_DESCRIPTION, colour=0x00C0A020, timeout=10,
+            saver_name="AURORA.SCR", logo=screenshot_backdrop.demo_logo(), utf8=True)
+        stub = h.launch(h.write_installer("AuroraSetup.exe", data))
+        window = h.driver("window", "VelquorInstaller")
+        prompt = h.driver("dialog", window["pid"], "--control", install_run.IDC_MINUTES_SPIN)
+        h.driver("idle", prompt["hwnd"])
+        h.settled_screenshot().save_png(output / "install-prompt-utf8.png")
+        stub.kill()
+    print("wrote", output / "install-prompt.png,", output / "done-prompt.png", "and",
+          output / "install-prompt-utf8.png")
 
 
 if __name__ == "__main__":

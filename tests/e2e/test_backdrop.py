@@ -69,14 +69,14 @@ class Logo:
 
 
 class Backdrop(unittest.TestCase):
-    def show(self, name, colour, title, description, logo=None, alt_f4=False):
+    def show(self, name, colour, title, description, logo=None, alt_f4=False, utf8=False):
         """Runs an installer and returns a settled screenshot of its backdrop with
         the install prompt over it, and the prompt's rectangle. The prompt is then
         cancelled (or, with `alt_f4`, closed as Alt+F4 would close it): the stub
         must end with 1, having installed nothing."""
         h = HARNESS
         data = installer_writer.build_installer(h.stub.read_bytes(), title=title, description=description,
-                                                colour=colour, logo=logo.dib if logo else None)
+                                                colour=colour, logo=logo.dib if logo else None, utf8=utf8)
         before = SESSION.snapshot()
         stub = h.launch(h.write_installer(name + ".exe", data))
         window = None
@@ -227,6 +227,25 @@ class Backdrop(unittest.TestCase):
     def test_1_bit_coloured_logo(self):
         self.check_backdrop("logo1-colour", 0x000080FF,
                             Logo(33, 9, 1, seed=11, palette=[(200, 30, 40), (20, 220, 120)]))
+
+    def test_utf8_texts_paint_like_the_same_ansi_texts(self):
+        # The wide calls with the same fonts, places and colours: a marked UTF-8
+        # header and an unmarked Windows-1252 one with the same characters must
+        # give the same screen. The description's "é" and "€" sit on both sides of
+        # where the two encodings differ (0x80 is "€" in Windows-1252 only).
+        colour = 0x0040C080
+        title, description = "Café", "Crème brûlée à 5 € " + LONG_DESCRIPTION
+        ansi, prompt = self.show("cafe-ansi", colour, title.encode("cp1252"), description.encode("cp1252"))
+        utf8, _ = self.show("cafe-utf8", colour, title, description, utf8=True)
+        self.check_title(utf8, rgb_of(colour))
+        self.check_description(utf8, rgb_of(colour), rgb_of(colour))
+        left, top, right, bottom = prompt
+        for y in range(H):
+            if ansi.row(y) == utf8.row(y):
+                continue
+            for x in range(W):
+                if not (top <= y < bottom and left <= x < right):
+                    self.assertEqual(utf8.pixel(x, y), ansi.pixel(x, y), "pixel (%d, %d)" % (x, y))
 
 
 if __name__ == "__main__":

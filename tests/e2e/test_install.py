@@ -113,6 +113,32 @@ class Installation(install_run.InstallTestCase):
         self.assertEqual(SESSION.probe_runs(), [], "no document, no viewer")
         run.finish(done)
 
+    def test_utf8_texts_in_every_dialog(self):
+        title = "Café – € Ü Мир 日本語 🐟"
+        SESSION.saver_settings(0, 300)
+        run = self.start("utf8", title=title, description="Ü " + title, utf8=True, timeout=4, saver_name="UTF8.SCR")
+        self.assertEqual(run.wide_text(run.prompt["hwnd"], IDC_PROMPT_TEXT), install_run.prompt_text(title))
+        run.install()
+        wait_box = run.wait_box()
+        done = run.done_prompt()
+        self.assertEqual(run.wide_text(wait_box["hwnd"], IDC_WAIT_TEXT), install_run.WAIT_FORMAT % title)
+        self.assertEqual(run.wide_text(done["hwnd"], IDC_DONE_TEXT), install_run.done_text(title, 0x84))
+        self.check_saver_written("UTF8.SCR", SESSION.probe)
+        run.finish(done)
+
+    def test_malformed_utf8_shows_replacement_characters(self):
+        cut = "日".encode("utf-8")[:2]
+        cases = (
+            ("stray", b"A\xffB\x80C\xc0\xafD", "A\ufffdB\ufffdC\ufffd\ufffdD"),
+            # A full field without its zero is cut by the reader, here inside a character.
+            ("cut", b"x" * 259 + cut + b"z", "x" * 259 + "\ufffd"),
+        )
+        for name, stored, shown in cases:
+            with self.subTest(name):
+                run = self.start(name, title=stored, utf8=True, saver_name="NEVER.SCR")
+                self.assertEqual(run.wide_text(run.prompt["hwnd"], IDC_PROMPT_TEXT), install_run.prompt_text(shown))
+                run.expect_exit(lambda: run.prompt_press(IDCANCEL))
+
     def test_cancel_and_escape_install_nothing(self):
         for name, end in (("cancel", lambda run: run.prompt_press(IDCANCEL)),
                           ("escape", lambda run: H.driver("key", run.prompt["hwnd"], VK_ESCAPE))):

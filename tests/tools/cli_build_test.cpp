@@ -2,6 +2,7 @@
 // extract, every refusal, and never a stray output file.
 #include "cli.h"
 #include "loaded_package.h"
+#include "package_writer.h"
 #include "run_saverpack.h"
 
 #include "package/package_format.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <stdio.h>
+#include <string.h>
 
 namespace {
 
@@ -242,6 +244,32 @@ TEST(SaverpackBuild, RefusalsLeaveNoFileBehind)
         {"title too long", [](Inputs&, auto& a) { Set(a, "--title", std::string(262, 't')); }, 1, "at most 261"},
         {"description too long", [](Inputs&, auto& a) { Set(a, "--description", std::string(294, 'd')); }, 1,
          "at most 293"},
+        // 131 characters, 262 bytes: the limit counts bytes.
+        {"title too long in UTF-8", [](Inputs&, auto& a) {
+             std::string title;
+             for (int i = 0; i < 131; ++i)
+                 title += "\xC3\xA9";
+             Set(a, "--title", title);
+         }, 1, "262 bytes long; at most 261"},
+        {"title in Windows-1252", [](Inputs&, auto& a) { Set(a, "--title", "Caf\xE9"); }, 1,
+         "--title is not UTF-8: the text ends inside the UTF-8 character that begins at byte 4 (0xE9)"},
+        {"title with a stray continuation", [](Inputs&, auto& a) { Set(a, "--title", "a\x80z"); }, 1,
+         "--title is not UTF-8: byte 2 (0x80) cannot begin"},
+        {"description with an overlong slash", [](Inputs&, auto& a) { Set(a, "--description", "x\xC0\xAFy"); }, 1,
+         "--description is not UTF-8: byte 2 (0xC0) cannot begin"},
+        {"description with a surrogate", [](Inputs&, auto& a) { Set(a, "--description", "\xED\xA0\x80"); }, 1,
+         "--description is not UTF-8: byte 2 (0xA0) does not continue"},
+        {"description above U+10FFFF", [](Inputs&, auto& a) { Set(a, "--description", "\xF4\x90\x80\x80"); }, 1,
+         "--description is not UTF-8: byte 2 (0x90) does not continue"},
+        {"name not ASCII", [](Inputs&, auto& a) { Set(a, "--name", "Caf\xC3\xA9.scr"); }, 1,
+         "is not plain ASCII; give an ASCII one with --name"},
+        {"saver's own name not ASCII", [](Inputs& in, auto& a) {
+             std::string saver = in.dir.Path("\xC3\xA9t\xC3\xA9.scr");
+             testsupport::WriteFileBytes(saver, in.saverBytes);
+             Set(a, "--saver", saver);
+         }, 1, "is not plain ASCII; give one with --name"},
+        {"name with a control character", [](Inputs&, auto& a) { Set(a, "--name", "a\x7F.scr"); }, 1,
+         "not plain ASCII"},
         {"name too long", [](Inputs&, auto& a) { Set(a, "--name", std::string(294, 'n')); }, 1, "at most 293"},
         {"name with backslash", [](Inputs&, auto& a) { Set(a, "--name", "sub\\x.scr"); }, 1, "plain file name"},
         {"name with slash", [](Inputs&, auto& a) { Set(a, "--name", "../x.scr"); }, 1, "plain file name"},
@@ -318,6 +346,35 @@ TEST(SaverpackBuild, RefusalsLeaveNoFileBehind)
             EXPECT_EQ(testsupport::ReadFileBytes(output), outputBefore);
         }
     }
+}
+
+TEST(SaverpackBuild, TextsAreStoredAsUtf8WithTheMarker)
+{
+    // "é – € Ü", Cyrillic, Japanese and a character beyond the BMP, up to the byte limits.
+    const std::string mixed = "Caf\xC3\xA9 \xE2\x80\x93 \xE2\x82\xAC \xC3\x9C \xD0\x9C\xD0\xB8\xD1\x80 "
+                              "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x90\x9F";
+    std::string title = mixed, description = mixed;
+    while (title.size() + 3 <= saverpack::kMaxTitle)
+        title += "\xE6\x97\xA5";
+    while (description.size() + 2 <= saverpack::kMaxDescription)
+        description += "\xC3\xA9";
+    Inputs in;
+    std::vector<std::string> args = in.BuildArgs();
+    Set(args, "--title", title);
+    args.insert(args.end(), {"--description", description});
+    RunResult built = RunSaverpack(args);
+    ASSERT_EQ(built.code, 0) << built.err;
+
+    saverpack::LoadedPackage loaded(in.output);
+    ASSERT_TRUE(loaded.valid());
+    EXPECT_EQ(std::string(loaded.header().szTitle), title);
+    EXPECT_EQ(std::string(loaded.header().szDescription), description);
+    EXPECT_EQ(memcmp(loaded.header().abTextMarker, "utf8", 4), 0);
+    RunResult report = RunSaverpack({"inspect", in.output});
+    ASSERT_EQ(report.code, 0) << report.err;
+    EXPECT_TRUE(Contains(report.out, "title        \"" + title + "\"\n")) << report.out;
+    EXPECT_TRUE(Contains(report.out, "description  \"" + description + "\"\n"));
+    EXPECT_TRUE(Contains(report.out, "texts        UTF-8\n"));
 }
 
 TEST(SaverpackBuild, StubEndingInADamagedPackageIsTakenWithAWarning)

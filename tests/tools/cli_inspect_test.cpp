@@ -6,6 +6,7 @@
 #include "package/package_format.h"
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 namespace {
 
@@ -171,6 +172,39 @@ TEST(SaverpackInspect, OddButValidInstallersGetNotes)
         EXPECT_TRUE(Contains(r.out, "note: ")) << r.out;
         EXPECT_TRUE(Contains(r.out, c.note)) << r.out;
         EXPECT_TRUE(Contains(r.out, "verify: the saver inflates to 100 bytes")) << r.out;
+    }
+}
+
+TEST(SaverpackInspect, PrintsTextsInUtf8WhateverTheHeaderHolds)
+{
+    const struct {
+        const char* name;
+        bool marked;
+        const char* stored;
+        const char* shown;
+        const char* texts;
+    } cases[] = {
+        // Unmarked: Windows-1252, its undefined 0x81 read as the C1 control of that number.
+        {"ANSI", false, "Caf\xE9 \x80 \x9F \x81", "Caf\xC3\xA9 \xE2\x82\xAC \xC5\xB8 \xC2\x81",
+         "ANSI, shown as Windows-1252"},
+        {"UTF-8", true, "Caf\xC3\xA9 \xD0\x96", "Caf\xC3\xA9 \xD0\x96", "UTF-8"},
+        // Marked texts are shown as they are, even where they are not UTF-8.
+        {"damaged UTF-8", true, "Caf\xE9", "Caf\xE9", "UTF-8"},
+    };
+    testsupport::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::PackageBuilder builder;
+        builder.Title(c.stored).Description(std::string("d ") + c.stored).Saver(testsupport::RandomBytes(100, 1));
+        if (c.marked)
+            memcpy(builder.header().abTextMarker, kUtf8TextMarker, 4);
+        std::string path = dir.Path("texts.exe");
+        testsupport::WriteFileBytes(path, builder.Build());
+        RunResult r = RunSaverpack({"inspect", path});
+        ASSERT_EQ(r.code, 0) << r.out;
+        EXPECT_TRUE(Contains(r.out, std::string("title        \"") + c.shown + "\"\n")) << r.out;
+        EXPECT_TRUE(Contains(r.out, std::string("description  \"d ") + c.shown + "\"\n")) << r.out;
+        EXPECT_TRUE(Contains(r.out, std::string("texts        ") + c.texts + "\n")) << r.out;
     }
 }
 

@@ -71,6 +71,7 @@ TEST(BuildPackage, EqualsTheTestBuilderForEveryMixOfParts)
             testsupport::PackageBuilder builder;
             builder.AlignEnd(8).Stub(contents.stub).Title(contents.title).Description(contents.description).Colour(contents.colour)
                 .Timeout(contents.timeout).Saver(contents.saver, contents.saverName, 9);
+            memcpy(builder.header().abTextMarker, package::kUtf8TextMarker, 4);
             if (withDocument) {
                 contents.hasDocument = true;
                 contents.document = testsupport::CompressibleBytes(5000);
@@ -181,7 +182,7 @@ TEST(BuildPackage, RefusesWhatTheRecordsCannotHoldOrTheInstallerWouldRefuse)
         void (*change)(PackageContents&);
         const char* reason;
     } cases[] = {
-        {"title", [](PackageContents& s) { s.title.assign(262, 't'); }, "title is 262 characters long; at most 261"},
+        {"title", [](PackageContents& s) { s.title.assign(262, 't'); }, "title is 262 bytes long; at most 261"},
         {"description", [](PackageContents& s) { s.description.assign(294, 'd'); }, "at most 293"},
         {"name length", [](PackageContents& s) { s.saverName.assign(294, 'n'); }, "at most 293"},
         {"name with directory", [](PackageContents& s) { s.saverName = "..\\evil.scr"; }, "plain file name"},

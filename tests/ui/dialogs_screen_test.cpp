@@ -8,7 +8,6 @@
 #include "res/resource_ids.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
-#include "ui/app_globals.h"
 #include "ui/common_controls.h"
 #include "ui/dialogs.h"
 #include "ui/install_sequence.h"

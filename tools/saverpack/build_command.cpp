@@ -8,6 +8,7 @@
 #include "options.h"
 #include "package_writer.h"
 #include "stub_location.h"
+#include "text_encoding.h"
 
 #include "package/package_format.h"
 
@@ -41,6 +42,7 @@ std::string CheckWritten(const std::string& path, const PackageContents& content
     if (loaded.saverOffset() != layout.saverOffset || strcmp(loaded.saver().szFileName, contents.saverName.c_str()) != 0 ||
         strcmp(loaded.header().szTitle, contents.title.c_str()) != 0 ||
         strcmp(loaded.header().szDescription, contents.description.c_str()) != 0 ||
+        !package::HasUtf8Texts(loaded.header()) ||
         loaded.header().crColour != contents.colour || loaded.header().nTimeout != contents.timeout)
         return "the reader finds other header or saver records than were written";
     if (loaded.hasDocument() != contents.hasDocument ||
@@ -87,6 +89,13 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     contents.title = line.Value("--title");
     if (line.Has("--description"))
         contents.description = line.Value("--description");
+    // The installer shows the texts as UTF-8; anything else would reach the
+    // end user as replacement characters.
+    for (const char* text : {"--title", "--description"}) {
+        std::string problem = line.Has(text) ? Utf8Problem(line.Value(text)) : std::string();
+        if (!problem.empty())
+            return Fail(err, std::string("the text given with ") + text + " is not UTF-8: " + problem);
+    }
     if (line.Has("--colour") && !ParseWebColour(line.Value("--colour"), &contents.colour))
         return Fail(err, "the colour \"" + line.Value("--colour") +
                              "\" is not six hexadecimal digits RRGGBB, red first");
@@ -105,6 +114,11 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     std::string nameProblem = CheckFileName(contents.saverName);
     if (!nameProblem.empty())
         return Fail(err, nameProblem + (namedByOption ? "" : "; give one with --name"));
+    // The installer writes the name through ANSI file calls and into SYSTEM.INI,
+    // where only ASCII reads the same on every system.
+    if (!IsPrintableAscii(contents.saverName))
+        return Fail(err, "the saver's file name \"" + contents.saverName + "\" is not plain ASCII; give " +
+                             (namedByOption ? "an ASCII one" : "one") + " with --name");
 
     // Checked before any file is read, so that every refusal of a text comes
     // first and costs nothing.

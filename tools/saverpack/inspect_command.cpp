@@ -7,6 +7,7 @@
 #include "loaded_package.h"
 #include "options.h"
 #include "package_walk.h"
+#include "text_encoding.h"
 
 #include "package/package_format.h"
 #include "package/saver_extract.h"
@@ -50,8 +51,13 @@ void PrintValid(std::ostream& out, const std::string& path, const LoadedPackage&
 {
     const package::InstHeader& header = loaded.header();
     out << path << ": valid installer\n";
-    out << "  title        \"" << header.szTitle << "\"\n";
-    out << "  description  \"" << header.szDescription << "\"\n";
+    // Always UTF-8 out: marked texts are that already, older ones are taken as
+    // Windows-1252, the code page of the systems they were mostly made on.
+    const bool utf8 = package::HasUtf8Texts(header);
+    auto shown = [utf8](const char* text) { return utf8 ? std::string(text) : Windows1252ToUtf8(text); };
+    out << "  title        \"" << shown(header.szTitle) << "\"\n";
+    out << "  description  \"" << shown(header.szDescription) << "\"\n";
+    out << "  texts        " << (utf8 ? "UTF-8" : "ANSI, shown as Windows-1252") << "\n";
     out << "  colour       " << WebColour(header.crColour) << " (COLORREF " << Hex32(header.crColour) << ")\n";
     out << "  timeout      " << header.nTimeout << " minutes\n";
     out << "  stub image   " << walk.headerOffset << " bytes, self-check " << Hex32(loaded.trailer().dwStubCheck)

@@ -36,10 +36,10 @@ std::string CheckFileName(const std::string& name)
 std::string CheckContents(const PackageContents& contents)
 {
     if (contents.title.size() > kMaxTitle)
-        return "the title is " + std::to_string(contents.title.size()) + " characters long; at most " +
+        return "the title is " + std::to_string(contents.title.size()) + " bytes long; at most " +
                std::to_string(kMaxTitle) + " fit";
     if (contents.description.size() > kMaxDescription)
-        return "the description is " + std::to_string(contents.description.size()) + " characters long; at most " +
+        return "the description is " + std::to_string(contents.description.size()) + " bytes long; at most " +
                std::to_string(kMaxDescription) + " fit";
     std::string name = CheckFileName(contents.saverName);
     if (!name.empty())
@@ -153,6 +153,7 @@ bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* la
     header.dwLength = kHeaderRecordSize;
     header.crColour = contents.colour;
     header.nTimeout = contents.timeout;
+    memcpy(header.abTextMarker, kUtf8TextMarker, sizeof header.abTextMarker);
     CopyText(header.szTitle, contents.title);
     CopyText(header.szDescription, contents.description);
     layout->headerOffset = uint32_t(out->size());

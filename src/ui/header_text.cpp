@@ -1,0 +1,43 @@
+#include "ui/header_text.h"
+
+#include "package/installer_state.h"
+
+#include <string.h>
+
+int ui::FieldLength(const char* field, int capacity)
+{
+    int length = 0;
+    while (length < capacity && field[length] != '\0')
+        ++length;
+    return length;
+}
+
+int ui::Utf8ToWide(const char* text, int length, WCHAR* wide, int capacity)
+{
+    if (capacity <= 0)
+        return 0;
+    wide[0] = L'\0';
+    if (length <= 0)
+        return 0;
+    // Without MB_ERR_INVALID_CHARS a malformed sequence becomes U+FFFD instead
+    // of failing the whole text. The explicit length keeps the call inside the
+    // field, which need not hold a zero.
+    int units = MultiByteToWideChar(CP_UTF8, 0, text, length, wide, capacity - 1);
+    if (units <= 0)
+        return 0;
+    wide[units] = L'\0';
+    return units;
+}
+
+void ui::SetHeaderDlgItemText(HWND dialog, int id, const char* text)
+{
+    if (!package::HasUtf8Texts(instheader)) {
+        SetDlgItemTextA(dialog, id, text);
+        return;
+    }
+    // The longest message the dialogs format: every byte is at most one unit.
+    WCHAR wide[8192];
+    int length = int(strnlen(text, sizeof wide / sizeof wide[0] - 1));
+    Utf8ToWide(text, length, wide, sizeof wide / sizeof wide[0]);
+    SetDlgItemTextW(dialog, id, wide);
+}
