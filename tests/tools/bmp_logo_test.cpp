@@ -1,7 +1,7 @@
 // .bmp files into the packed bitmap the installer draws, and the check of a
 // packed bitmap read back from a package.
 #include "bmp_files.h"
-#include "bmp_logo.h"
+#include "packed_dib.h"
 
 #include <gtest/gtest.h>
 #include <string.h>

@@ -1,7 +1,7 @@
 // The writer's layout against the tests' own package builder, and against the
 // installer's reader.
 #include "bmp_files.h"
-#include "bmp_logo.h"
+#include "packed_dib.h"
 #include "loaded_package.h"
 #include "package_writer.h"
 #include "pe_checksum.h"

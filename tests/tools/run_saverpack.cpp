@@ -1,7 +1,7 @@
 #include "run_saverpack.h"
 
 #include "bmp_files.h"
-#include "bmp_logo.h"
+#include "packed_dib.h"
 #include "cli.h"
 
 #include <gtest/gtest.h>
