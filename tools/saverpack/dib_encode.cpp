@@ -33,8 +33,8 @@ bool HasTransparency(const LogoImage& image)
     return false;
 }
 
-// The distinct colours in order of first appearance, top row first; stops
-// counting once there are more than a palette holds (then *colours is useless).
+// The distinct colours in order of first appearance, top row first; false as
+// soon as there are more than a palette holds.
 bool CollectPalette(const LogoImage& image, std::vector<uint32_t>* colours,
                     std::unordered_map<uint32_t, uint8_t>* index)
 {
@@ -79,6 +79,8 @@ DibFacts EncodeLogoDib(const LogoImage& image, std::vector<uint8_t>* dib)
         facts.bitCount = PaletteDepth(colours.size());
     else
         facts.bitCount = 24;
+    if (facts.bitCount > 8)
+        colours.clear();  // a partial count, not a palette
 
     uint32_t entries = facts.bitCount <= 8 ? 1u << facts.bitCount : 0;
     size_t rowBytes = (size_t(image.width) * facts.bitCount + 31) / 32 * 4;

@@ -1,12 +1,12 @@
 // `saverpack inspect` and `saverpack extract`: both judge a package with the
 // installer's own reader and take the saver out with its own extraction; the
 // packer's walk only explains what the reader refused.
-#include "packed_dib.h"
 #include "cli.h"
 #include "file_util.h"
 #include "loaded_package.h"
 #include "options.h"
 #include "package_walk.h"
+#include "packed_dib.h"
 
 #include "package/package_format.h"
 #include "package/saver_extract.h"
