@@ -271,12 +271,12 @@ class Backdrop(unittest.TestCase):
                             Logo(33, 9, 1, seed=11, palette=[(200, 30, 40), (20, 220, 120)]))
 
     def test_png_logo_with_alpha_is_blended_over_the_gradient(self):
-        # 60 rows span 20 bands of the gradient, each a different colour under the logo.
+        # Its 30 rows (kept clear of the title's) stand on 11 bands of the gradient.
         alphas = (0, 255, 128, 64, 192, 1, 254, 32)
-        logo = PngLogo("alpha", 48, 60, lambda x, y: ((x * 37) % 256, (y * 53) % 256, 255 - 5 * x,
+        logo = PngLogo("alpha", 48, 30, lambda x, y: ((x * 37) % 256, (y * 53) % 256, 255 - 5 * x,
                                                       alphas[(x + y // 4) % 8]))
         data, report = self.pack(logo, 0x00FFC040, "Aurora Drift", LONG_DESCRIPTION)
-        self.assertIn("48 x 60, 32 bits per pixel, alpha", report)
+        self.assertIn("48 x 30, 32 bits per pixel, alpha", report)
         self.check_backdrop("logo-png-alpha", 0x00FFC040, logo, data=data)
 
     def test_opaque_three_colour_png_is_stored_with_4_bits_and_drawn_exactly(self):
