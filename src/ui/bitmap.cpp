@@ -43,8 +43,9 @@ HPALETTE CreateTablePalette(const RGBQUAD* colours, UINT count)
 }
 
 // Blends a 32-bit bottom-up bitmap whose fourth byte is premultiplied alpha. The
-// pixels go through a DIB section: a device-dependent copy on a 24-bit screen
-// would drop the alpha. False when anything fails, so the caller can still copy.
+// pixels go through a DIB section: a device-dependent copy takes the screen's
+// format, which on a 24-bit screen has no alpha byte. False when anything fails,
+// so the caller can still copy.
 bool BlendPremultiplied(HDC dc, int x, int y, const BITMAPINFOHEADER& header, const BYTE* bits,
                         const DibLayout& layout)
 {
