@@ -28,10 +28,10 @@ args=(build --stub "$stub" --saver "$demo_saver"
       --title "Demo Saver"
       --description "A screen saver to show what the installer does"
       --colour 2060C0 --timeout 10 --output "$output")
-if [[ -f demo/logo.bmp ]]; then
-  args+=(--logo demo/logo.bmp)
+if [[ -f demo/logo.png ]]; then
+  args+=(--logo demo/logo.png)
 else
-  echo "demo: demo/logo.bmp is missing; the installer has no logo"
+  echo "demo: demo/logo.png is missing; the installer has no logo"
 fi
 if [[ -f demo/readme.rtf ]]; then
   args+=(--document demo/readme.rtf)

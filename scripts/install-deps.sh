@@ -15,6 +15,7 @@ packages=(
   xvfb x11-utils imagemagick
   python3
   osslsigncode openssl
+  libstb-dev
 )
 
 missing=()

@@ -96,11 +96,10 @@ class StartupTimer:
 def demo_installer(h):
     """An installer like the demo's: logo and document inflated at start-up."""
     demo = harness.SOURCE_DIR / "demo"
-    logo_file = (demo / "logo.bmp").read_bytes()
     data = installer_writer.build_installer(
         h.stub.read_bytes(), title="Start-up Benchmark", description="Timed from launch to the install prompt.",
         colour=0x804020, timeout=10, saver=(h.build_dir / "e2e_probe.exe").read_bytes(), saver_name="STARTUP.SCR",
-        document=(demo / "readme.rtf").read_bytes(), logo=logo_file[14:])  # the DIB after BITMAPFILEHEADER
+        document=(demo / "readme.rtf").read_bytes(), logo=installer_writer.demo_logo(), logo_alpha=True)
     return h.write_installer("startup.exe", data)
 
 

@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
 """Tests of the demo's assets: the logo generator scripts/make_demo_logo.py and
-its output, and the demo document. ImageMagick, an independent BMP reader,
-decodes what the generator writes; the header fields the stub relies on are read
-here directly."""
+its output, and the demo document. ImageMagick, an independent PNG reader,
+decodes what the generator writes; the header fields are read here directly."""
 import pathlib
 import shutil
 import struct
@@ -24,63 +23,59 @@ def source(palette, rows):
     return "\n".join(lines) + "\n"
 
 
-def decode_with_imagemagick(bitmap: bytes):
-    """Returns {(x, y): 'RRGGBB'} with y counted from the top."""
+def decode_with_imagemagick(picture: bytes):
+    """Returns {(x, y): 'RRGGBBAA'} with y counted from the top."""
     with tempfile.TemporaryDirectory() as scratch:
-        path = pathlib.Path(scratch) / "logo.bmp"
-        path.write_bytes(bitmap)
+        path = pathlib.Path(scratch) / "logo.png"
+        path.write_bytes(picture)
         text = subprocess.run([CONVERT, str(path), "-depth", "8", "txt:-"], check=True,
                               capture_output=True, text=True).stdout
     pixels = {}
     for line in text.splitlines()[1:]:
         where, rest = line.split(":", 1)
         x, y = (int(v) for v in where.split(","))
-        pixels[(x, y)] = rest.split("#", 1)[1][:6].upper()
+        pixels[(x, y)] = rest.split("#", 1)[1][:8].upper()
     return pixels
 
 
 class LayoutTest(unittest.TestCase):
-    def check_layout(self, palette, rows, bits):
-        bitmap = logo.build_bitmap(*logo.parse(source(palette, rows)))
-        kind, file_size, _, _, offset = struct.unpack_from("<2sIHHI", bitmap, 0)
-        (size, width, height, planes, bit_count, compression, image_size,
-         _, _, used, _) = struct.unpack_from("<IiiHHIIiiII", bitmap, 14)
-        self.assertEqual(kind, b"BM")
-        self.assertEqual(file_size, len(bitmap))
-        self.assertEqual((size, width, height, planes), (40, len(rows[0]), len(rows), 1))
-        self.assertEqual((bit_count, compression, used), (bits, 0, 0))
-        # The stub finds the pixels after exactly 2^bits table entries.
-        self.assertEqual(offset, 14 + 40 + 4 * (1 << bits))
-        stride = (len(rows[0]) * bits + 31) // 32 * 4
-        self.assertEqual(image_size, stride * len(rows))
-        self.assertEqual(len(bitmap), offset + image_size)
-        return bitmap
+    def check_layout(self, palette, rows):
+        picture = logo.build_png(*logo.parse(source(palette, rows)))
+        self.assertEqual(picture[:8], b"\x89PNG\r\n\x1a\n")
+        length, kind, width, height, depth, colour_type, _, _, interlace = struct.unpack_from(
+            ">I4sIIBBBBB", picture, 8)
+        self.assertEqual((length, kind), (13, b"IHDR"))
+        self.assertEqual((width, height), (len(rows[0]), len(rows)))
+        self.assertEqual((depth, colour_type, interlace), (8, 6, 0), "8-bit RGBA, not interlaced")
+        return picture
 
     @unittest.skipUnless(CONVERT, "ImageMagick is not installed")
     def test_every_pixel_has_its_legend_colour_the_right_way_up(self):
         cases = [
-            # odd width: half a byte and row padding in the 4-bit layout
-            ([("a", "112233"), ("b", "C0FFEE"), ("c", "000000")], ["aab", "bcc", "cab", "aaa"], 4),
-            # 17 colours need 8 bits
-            ([(chr(ord("A") + i), f"{i * 15:02X}{255 - i * 15:02X}80") for i in range(17)],
-             ["ABCDEFGHI", "JKLMNOPQA", "QQQQQQQQQ"], 8),
+            ("opaque", [("a", "112233"), ("b", "C0FFEE"), ("c", "000000")], ["aab", "bcc", "cab", "aaa"]),
+            ("with alpha", [("a", "11223300"), ("b", "C0FFEE80"), ("c", "000000"), ("d", "FFFFFFFF")],
+             ["abcd", "dcba", "aacc"]),
+            ("300 colours", [(chr(0x100 + i), f"{i % 256:02X}{i // 256:02X}80{255 - i % 200:02X}") for i in range(300)],
+             ["".join(chr(0x100 + (x * 7 + y) % 300) for x in range(20)) for y in range(15)]),
         ]
-        for palette, rows, bits in cases:
-            with self.subTest(bits=bits):
-                colours = dict(palette)
-                pixels = decode_with_imagemagick(self.check_layout(palette, rows, bits))
+        for name, palette, rows in cases:
+            with self.subTest(name):
+                colours = {c: (rgb + "FF" if len(rgb) == 6 else rgb).upper() for c, rgb in palette}
+                pixels = decode_with_imagemagick(self.check_layout(palette, rows))
                 for y, row in enumerate(rows):
                     for x, char in enumerate(row):
-                        self.assertEqual(pixels[(x, y)], colours[char].upper(), f"pixel {x},{y}")
+                        self.assertEqual(pixels[(x, y)], colours[char], f"pixel {x},{y}")
 
-    def test_the_demo_logo_fits_the_stub(self):
+    def test_the_demo_logo_has_soft_edges(self):
         palette, rows = logo.parse(logo.DEFAULT_SOURCE.read_text(encoding="ascii"))
-        self.assertLessEqual(len(palette), 16)
-        self.check_layout([(c, "%02X%02X%02X" % rgb) for c, rgb in palette], rows, 4)
-        # The corner blends into the top of the backdrop, whose colour is the theme's.
-        self.assertEqual(dict(palette)[rows[0][0]], (0x20, 0x60, 0xC0))
+        self.check_layout([(c, "%02X%02X%02X%02X" % rgba) for c, rgba in palette], rows)
+        alphas = {dict(palette)[char][3] for row in rows for char in row}
+        # The gradient shows through the corner, and parts of the picture are half covered.
+        self.assertEqual(dict(palette)[rows[0][0]][3], 0)
+        self.assertIn(255, alphas)
+        self.assertTrue(alphas - {0, 255}, "some pixels are neither transparent nor opaque")
 
-    def test_the_committed_bitmap_is_what_the_source_gives(self):
+    def test_the_committed_picture_is_what_the_source_gives(self):
         self.assertEqual(logo.main(["--check"]), 0)
 
 
@@ -95,8 +90,7 @@ class MalformedSourceTest(unittest.TestCase):
         ("key twice", "palette\na 000000\na 111111\npixels\na\n"),
         ("unknown pixel", "palette\na 000000\npixels\naz\n"),
         ("ragged rows", "palette\na 000000\npixels\naa\na\n"),
-        ("too many colours", "palette\n" + "".join(f"{chr(0x100 + i)} 000000\n" for i in range(257))
-         + "pixels\n" + chr(0x100) + "\n"),
+        ("colour of seven digits", "palette\na 0000000\npixels\na\n"),
     ]
 
     def test_each_is_refused(self):

@@ -7,7 +7,8 @@
 //   H               "ihdr" InstHeader   1370 bytes (+ dwLength-1370 bytes skipped)
 //   ...             "iscr" InstScr       310 bytes + zlib stream of the saver
 //                   "idoc" InstDoc        48 bytes + zlib stream of the document  (optional)
-//                   "ilgo" InstLogo       52 bytes + zlib stream of the logo DIB  (optional)
+//                   "ilgo" InstLogo       52 bytes + zlib stream of the logo DIB  (optional;
+//                                         bytes 8-11 "alph": blend its alpha)
 //                   (chunks tile the space without gaps; unknown tags are skipped)
 //   E-56 .. E-1     "iend" InstEnd        56 bytes; holds E-H and the header's CRC, masked
 //   E .. S-1        nothing, or in a signed installer 0-7 zero bytes and the certificate
@@ -41,6 +42,12 @@ static_assert(kTagSaver == 0x72637369u, "tag byte order");
 static_assert(kTagDocument == 0x636F6469u, "tag byte order");
 static_assert(kTagLogo == 0x6F676C69u, "tag byte order");
 static_assert(kTagEnd == 0x646E6569u, "tag byte order");
+
+// "alph" in InstLogo's dwFormat: the logo is a 32-bit DIB whose fourth byte is
+// premultiplied alpha, to be blended over the backdrop rather than copied. Older
+// installers leave these bytes zero, so their logos keep being copied.
+constexpr uint32_t kLogoAlphaMarker = MakeTag('a', 'l', 'p', 'h');
+static_assert(kLogoAlphaMarker == 0x68706C61u, "tag byte order");
 
 // The trailer stores these two values XORed with fixed masks.
 constexpr uint32_t kHeaderDistanceMask = 0x3E5B72D9u;
@@ -85,7 +92,8 @@ struct InstDoc {
 struct InstLogo {
     uint32_t dwTag;
     uint32_t dwLength;
-    uint8_t reserved0[44];
+    uint32_t dwFormat;  // kLogoAlphaMarker, or anything else for a logo copied as it stands
+    uint8_t reserved0[40];
 };
 
 struct InstEnd {
@@ -115,6 +123,7 @@ static_assert(sizeof(InstDoc) == 48, "InstDoc layout");
 static_assert(offsetof(InstDoc, dwSize) == 12, "InstDoc layout");
 
 static_assert(sizeof(InstLogo) == 52, "InstLogo layout");
+static_assert(offsetof(InstLogo, dwFormat) == 8, "InstLogo layout");
 
 static_assert(sizeof(InstEnd) == 56, "InstEnd layout");
 static_assert(offsetof(InstEnd, dwHeaderDistance) == 12, "InstEnd layout");

@@ -156,7 +156,8 @@ void ui::PaintBackdropArea(HDC dc, const RECT& rc)
     PaintTitle(dc, rc, start);
     PaintDescription(dc, rc);
     if (image != nullptr)
-        DrawBitmap(dc, rc.left + kLogoMargin, rc.top + kLogoMargin, image, SRCCOPY);
+        DrawBitmap(dc, rc.left + kLogoMargin, rc.top + kLogoMargin, image, SRCCOPY,
+                   instlogo.dwFormat == package::kLogoAlphaMarker);
 }
 
 void PaintBackdrop(HWND window, HDC dc)

@@ -42,9 +42,33 @@ HPALETTE CreateTablePalette(const RGBQUAD* colours, UINT count)
     return palette;
 }
 
+// Blends a 32-bit bottom-up bitmap whose fourth byte is premultiplied alpha. The
+// pixels go through a DIB section: a device-dependent copy takes the screen's
+// format, which on a 24-bit screen has no alpha byte. False when anything fails,
+// so the caller can still copy.
+bool BlendPremultiplied(HDC dc, int x, int y, const BITMAPINFOHEADER& header, const BYTE* bits,
+                        const DibLayout& layout)
+{
+    void* sectionBits = nullptr;
+    ScopedBitmap section(CreateDIBSection(dc, reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                          &sectionBits, nullptr, 0));
+    if (section.get() == nullptr || sectionBits == nullptr)
+        return false;
+    memcpy(sectionBits, bits, layout.bitsSize);
+    ScopedMemoryDC memory(dc);
+    if (memory.get() == nullptr)
+        return false;
+    ScopedSelectObject sectionInMemory(memory.get(), section.get());
+    if (!sectionInMemory.selected())
+        return false;
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return GdiAlphaBlend(dc, x, y, layout.width, layout.height, memory.get(), 0, 0, layout.width, layout.height,
+                         blend) != FALSE;
+}
+
 }  // namespace
 
-void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD rop)
+void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD rop, bool blendAlpha)
 {
     DibLayout layout;
     if (!ReadDibLayout(data, size, &layout))
@@ -58,6 +82,8 @@ void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD ro
     info.header.biClrImportant = 0;
     info.header.biSizeImage = layout.bitsSize;
     memcpy(info.colours, bytes + layout.headerSize, layout.colourCount * sizeof(RGBQUAD));
+    if (blendAlpha && layout.bitCount == 32 && BlendPremultiplied(dc, x, y, info.header, bytes + layout.bitsOffset, layout))
+        return;
 
     // Declared in this order so that clean-up runs in the reverse one: the bitmap
     // leaves the memory DC, the DC goes, the bitmap goes, the previous palette is
@@ -81,12 +107,12 @@ void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD ro
 
 }  // namespace ui
 
-void DrawBitmap(HDC dc, int x, int y, HGLOBAL block, DWORD rop)
+void DrawBitmap(HDC dc, int x, int y, HGLOBAL block, DWORD rop, bool blendAlpha)
 {
     if (block == nullptr)
         return;
     package::ScopedGlobalLock lock(block);
     if (lock.data() == nullptr)
         return;
-    ui::DrawPackedDib(dc, x, y, lock.data(), GlobalSize(block), rop);
+    ui::DrawPackedDib(dc, x, y, lock.data(), GlobalSize(block), rop, blendAlpha);
 }

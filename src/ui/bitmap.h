@@ -1,5 +1,6 @@
 // Drawing the logo: a packed device-independent bitmap held in a global memory
-// block, drawn 1:1 with its own palette when it has one.
+// block, drawn 1:1 with its own palette when it has one, or blended over what is
+// already there when it carries premultiplied alpha.
 #pragma once
 
 #include <stddef.h>
@@ -7,12 +8,14 @@
 
 // Draws the packed DIB in `block` with its top-left corner at (x, y). A block that
 // is NULL, cannot be locked, or does not hold a whole uncompressed bottom-up bitmap
-// of 1, 4, 8, 16, 24 or 32 bits per pixel draws nothing.
-void DrawBitmap(HDC dc, int x, int y, HGLOBAL block, DWORD rop);
+// of 1, 4, 8, 16, 24 or 32 bits per pixel draws nothing. With `blendAlpha`, a
+// 32-bit bitmap is taken to hold premultiplied alpha in its fourth byte and is
+// blended; should blending fail it is copied with `rop` as any other bitmap.
+void DrawBitmap(HDC dc, int x, int y, HGLOBAL block, DWORD rop, bool blendAlpha = false);
 
 namespace ui {
 
 // The same for a packed DIB of `size` bytes at `data`; never reads past data + size.
-void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD rop);
+void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD rop, bool blendAlpha = false);
 
 }  // namespace ui

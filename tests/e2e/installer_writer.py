@@ -1,8 +1,11 @@
 """Writes installers for the end-to-end tests: a copy of the stub with a package
 appended (header, saver, optional document and logo, trailer), and the logo
-bitmaps they show. Small on purpose, so the tests do not depend on the packer."""
+bitmaps they show, or PNG files for the packer to turn into one. Small on
+purpose, so the tests do not depend on the packer unless they test it."""
 
+import pathlib
 import struct
+import sys
 import zlib
 
 HEADER_SIZE, SAVER_SIZE, DOCUMENT_SIZE, LOGO_SIZE, TRAILER_SIZE = 1370, 310, 48, 52, 56
@@ -90,8 +93,10 @@ def _chunk(tag, record_size, fields, stream):
 
 
 def build_installer(stub, title="Test Saver", description="", colour=0x000000, timeout=10,
-                    saver=b"MZ saver", saver_name="TESTSAVR.SCR", document=None, logo=None, utf8=False):
-    """Returns the bytes of an installer: `stub` followed by a well-formed package."""
+                    saver=b"MZ saver", saver_name="TESTSAVR.SCR", document=None, logo=None, utf8=False,
+                    logo_alpha=False):
+    """Returns the bytes of an installer: `stub` followed by a well-formed package.
+    With `logo_alpha` the logo record carries the marker that has it blended."""
     header = header_record(title, description, colour, timeout, utf8)
     chunks = [header]
     chunks.append(_chunk(b"iscr", SAVER_SIZE, [(16, _field(saver_name, 294))], zlib.compress(saver, 9)))
@@ -99,12 +104,47 @@ def build_installer(stub, title="Test Saver", description="", colour=0x000000, t
         chunks.append(_chunk(b"idoc", DOCUMENT_SIZE, [(12, struct.pack("<I", len(document)))],
                              zlib.compress(document, 9)))
     if logo is not None:
-        chunks.append(_chunk(b"ilgo", LOGO_SIZE, [], zlib.compress(logo, 9)))
+        chunks.append(_chunk(b"ilgo", LOGO_SIZE, [(8, b"alph")] if logo_alpha else [], zlib.compress(logo, 9)))
     body = b"".join(chunks)
     distance = len(body) + TRAILER_SIZE
     trailer = struct.pack("<4sIIIII32x", b"iend", TRAILER_SIZE, 0, distance ^ HEADER_DISTANCE_MASK,
                           zlib.crc32(header) ^ HEADER_CRC_MASK, stub_check(stub))
     return bytes(stub) + body + trailer
+
+
+def alpha_dib(width, height, pixel):
+    """A packed bottom-up 32-bit bitmap with premultiplied alpha, for a logo record
+    with the "alph" marker; pixel(x, y) gives (r, g, b, a), y counting from the top."""
+    rows = []
+    for y in reversed(range(height)):
+        for x in range(width):
+            r, g, b, a = pixel(x, y)
+            rows.append(bytes((b * a // 255, g * a // 255, r * a // 255, a)))
+    bits = b"".join(rows)
+    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, 32, 0, len(bits), 0, 0, 0, 0) + bits
+
+
+def demo_logo():
+    """The demo's logo as the packer stores it, a 32-bit bitmap with alpha, made
+    from demo/logo.txt with the demo's own reader of it."""
+    scripts = pathlib.Path(__file__).resolve().parents[2] / "scripts"
+    sys.dont_write_bytecode = True  # keep the source tree clean
+    sys.path.insert(0, str(scripts))
+    import make_demo_logo
+    palette, rows = make_demo_logo.parse((scripts.parent / "demo" / "logo.txt").read_text(encoding="ascii"))
+    colours = dict(palette)
+    return alpha_dib(len(rows[0]), len(rows), lambda x, y: colours[rows[y][x]])
+
+
+def png_file(width, height, pixel):
+    """An 8-bit RGBA PNG; pixel(x, y) gives (r, g, b, a), y counting from the top."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    rows = b"".join(b"\0" + b"".join(bytes(pixel(x, y)) for x in range(width)) for y in range(height))
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9)) +
+            chunk(b"IEND", b""))
 
 
 def packed_dib(width, height, bit_count, pixel, palette=None):

@@ -4,7 +4,7 @@
     screenshot_backdrop.py --build-dir build/win32 --output docs/backdrop.png
 
 The installer carries the demo's title, description, theme colour and logo
-(demo/logo.bmp, when it is there), written by the tests' own package writer."""
+(from demo/logo.txt, blended), written by the tests' own package writer."""
 
 import argparse
 import pathlib
@@ -16,18 +16,6 @@ import installer_writer
 DEMO_TITLE = "Demo Saver"
 DEMO_DESCRIPTION = "A screen saver to show what the installer does"
 DEMO_COLOUR = 0xC06020  # COLORREF of the web colour #2060C0
-BITMAP_FILE_HEADER_SIZE = 14
-
-
-def demo_logo():
-    path = harness.SOURCE_DIR / "demo" / "logo.bmp"
-    if not path.exists():
-        return None
-    data = path.read_bytes()
-    if data[:2] != b"BM":
-        sys.exit("%s is not a bitmap file" % path)
-    # The package holds a packed bitmap: the file without its 14-byte file header.
-    return data[BITMAP_FILE_HEADER_SIZE:]
 
 
 def main():
@@ -43,7 +31,7 @@ def main():
     with harness.Harness(args.build_dir, "screenshot") as h:
         data = installer_writer.build_installer(h.stub.read_bytes(), title=DEMO_TITLE,
                                                 description=DEMO_DESCRIPTION, colour=DEMO_COLOUR,
-                                                logo=demo_logo())
+                                                logo=installer_writer.demo_logo(), logo_alpha=True)
         stub = h.launch(h.write_installer("DemoSaverSetup.exe", data))
         window = h.driver("window", "VelquorInstaller")
         h.driver("idle", window["hwnd"])

@@ -40,7 +40,7 @@ def main():
         data = installer_writer.build_installer(
             h.stub.read_bytes(), title=screenshot_backdrop.DEMO_TITLE,
             description=screenshot_backdrop.DEMO_DESCRIPTION, colour=screenshot_backdrop.DEMO_COLOUR,
-            timeout=10, saver_name="DEMOSAVR.SCR", logo=screenshot_backdrop.demo_logo())
+            timeout=10, saver_name="DEMOSAVR.SCR", logo=installer_writer.demo_logo(), logo_alpha=True)
         stub = h.launch(h.write_installer("DemoSaverSetup.exe", data))
         window = h.driver("window", "VelquorInstaller")
         prompt = h.driver("dialog", window["pid"], "--control", install_run.IDC_MINUTES_SPIN)

@@ -2,7 +2,8 @@
 """The backdrop of a valid installer, read from screenshots: the gradient's bands,
 the embossed title, the description in its box and the logo at (10, 10), all
 around the install prompt that stands over it; Cancel then ends the stub with
-status 1 and nothing installed."""
+status 1 and nothing installed. PNG logos go through the packer, saverpack.exe:
+one with transparency is blended over the gradient, an opaque one is copied."""
 
 import random
 import unittest
@@ -67,16 +68,56 @@ class Logo:
             self.dib = installer_writer.packed_dib(width, height, bit_count, lambda x, y: self.pixels[y][x])
             self.colour = lambda x, y: self.pixels[y][x]
 
+    def expected(self, x, y, under):
+        """The colour pixel (x, y) must show over `under`, and the difference allowed."""
+        return self.colour(x, y), 0
+
+
+def wine_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class PngLogo:
+    """A logo handed to the packer as a PNG; pixel(x, y) gives (r, g, b, a)."""
+
+    def __init__(self, name, width, height, pixel):
+        self.name, self.width, self.height, self.pixel = name, width, height, pixel
+
+    def png(self):
+        return installer_writer.png_file(self.width, self.height, self.pixel)
+
+    def expected(self, x, y, under):
+        # The exact blend; the system's premultiplied arithmetic may round twice.
+        *colour, alpha = self.pixel(x, y)
+        if alpha == 255:
+            return tuple(colour), 0
+        return tuple(round((c * alpha + u * (255 - alpha)) / 255) for c, u in zip(colour, under)), 2
+
 
 class Backdrop(unittest.TestCase):
-    def show(self, name, colour, title, description, logo=None, alt_f4=False, utf8=False):
-        """Runs an installer and returns a settled screenshot of its backdrop with
-        the install prompt over it, and the prompt's rectangle. The prompt is then
-        cancelled (or, with `alt_f4`, closed as Alt+F4 would close it): the stub
-        must end with 1, having installed nothing."""
+    def pack(self, logo, colour, title, description):
+        """Packs an installer with saverpack.exe from `logo`'s PNG; returns its bytes
+        and what the packer printed."""
         h = HARNESS
-        data = installer_writer.build_installer(h.stub.read_bytes(), title=title, description=description,
-                                                colour=colour, logo=logo.dib if logo else None, utf8=utf8)
+        png, saver, output = h.path(logo.name + ".png"), h.path(logo.name + ".scr"), h.path(logo.name + "-packed.exe")
+        png.write_bytes(logo.png())
+        saver.write_bytes(b"MZ saver")
+        packer = h.launch(h.build_dir / "saverpack.exe", "build", "--stub", wine_path(h.stub), "--saver",
+                          wine_path(saver), "--title", title, "--description", description, "--colour",
+                          "%02X%02X%02X" % rgb_of(colour), "--logo", wine_path(png), "--output", wine_path(output))
+        self.assertEqual(packer.wait(), 0, packer.output())
+        return output.read_bytes(), packer.output()
+
+    def show(self, name, colour, title, description, logo=None, alt_f4=False, data=None, utf8=False):
+        """Runs an installer (`data`, or one written here) and returns a settled
+        screenshot of its backdrop with the install prompt over it, and the
+        prompt's rectangle. The prompt is then cancelled (or, with `alt_f4`, closed
+        as Alt+F4 would close it): the stub must end with 1, having installed
+        nothing."""
+        h = HARNESS
+        if data is None:
+            data = installer_writer.build_installer(h.stub.read_bytes(), title=title, description=description,
+                                                    colour=colour, logo=logo.dib if logo else None, utf8=utf8)
         before = SESSION.snapshot()
         stub = h.launch(h.write_installer(name + ".exe", data))
         window = None
@@ -169,21 +210,22 @@ class Backdrop(unittest.TestCase):
                 self.assertEqual(screen.pixel(x, y), band[y], (x, y))
 
     def check_logo(self, screen, start, logo):
+        band = expected_rows(start, H)
         for y in range(logo.height):
             for x in range(logo.width):
-                got, want = screen.pixel(10 + x, 10 + y), logo.colour(x, y)
-                if got != want:
-                    self.fail("logo pixel (%d, %d) is %s, expected %s" % (x, y, got, want))
-        band = expected_rows(start, H)
+                got = screen.pixel(10 + x, 10 + y)
+                want, slack = logo.expected(x, y, band[10 + y])
+                if any(abs(g - w) > slack for g, w in zip(got, want)):
+                    self.fail("logo pixel (%d, %d) is %s, expected %s within %d" % (x, y, got, want, slack))
         for y in range(0, 10 + logo.height + 1):
             self.assertEqual(screen.pixel(10 + logo.width, y), band[y], "drawn at its own width")
         for x in range(0, 10 + logo.width + 1):
             self.assertEqual(screen.pixel(x, 10 + logo.height), band[10 + logo.height], "and height")
             self.assertEqual(screen.pixel(x, 9), band[9])
 
-    def check_backdrop(self, name, colour, logo=None, alt_f4=False):
+    def check_backdrop(self, name, colour, logo=None, alt_f4=False, data=None):
         start = rgb_of(colour)
-        screen, prompt_rect = self.show(name, colour, "Aurora Drift", LONG_DESCRIPTION, logo, alt_f4)
+        screen, prompt_rect = self.show(name, colour, "Aurora Drift", LONG_DESCRIPTION, logo, alt_f4, data)
         self.assertTrue(install_run.centred(prompt_rect), prompt_rect)
         logo_rows = range(10, 10 + logo.height) if logo else range(0)
         description_rows = range(H - 176 - 20, H)
@@ -246,6 +288,22 @@ class Backdrop(unittest.TestCase):
             for x in range(W):
                 if not (top <= y < bottom and left <= x < right):
                     self.assertEqual(utf8.pixel(x, y), ansi.pixel(x, y), "pixel (%d, %d)" % (x, y))
+
+    def test_png_logo_with_alpha_is_blended_over_the_gradient(self):
+        # Its 30 rows (kept clear of the title's) stand on 11 bands of the gradient.
+        alphas = (0, 255, 128, 64, 192, 1, 254, 32)
+        logo = PngLogo("alpha", 48, 30, lambda x, y: ((x * 37) % 256, (y * 53) % 256, 255 - 5 * x,
+                                                      alphas[(x + y // 4) % 8]))
+        data, report = self.pack(logo, 0x00FFC040, "Aurora Drift", LONG_DESCRIPTION)
+        self.assertIn("48 x 30, 32 bits per pixel, alpha", report)
+        self.check_backdrop("logo-png-alpha", 0x00FFC040, logo, data=data)
+
+    def test_opaque_three_colour_png_is_stored_with_4_bits_and_drawn_exactly(self):
+        colours = ((200, 30, 40, 255), (20, 220, 120, 255), (250, 250, 10, 255))
+        logo = PngLogo("three", 21, 13, lambda x, y: colours[(x * y + x) % 3])
+        data, report = self.pack(logo, 0x00306090, "Aurora Drift", LONG_DESCRIPTION)
+        self.assertIn("21 x 13, 4 bits per pixel, no alpha", report)
+        self.check_backdrop("logo-png-opaque", 0x00306090, logo, data=data)
 
 
 if __name__ == "__main__":

@@ -180,10 +180,11 @@ PackageBuilder& PackageBuilder::Document(const Bytes& content, int64_t dwSize)
     return *this;
 }
 
-PackageBuilder& PackageBuilder::Logo(const Bytes& dib)
+PackageBuilder& PackageBuilder::Logo(const Bytes& dib, uint32_t format)
 {
     InstLogo record;
     memset(&record, 0, sizeof record);
+    record.dwFormat = format;
     chunks_.push_back({kTagLogo, RecordChunk(record, kTagLogo, Deflate(dib))});
     return *this;
 }

@@ -47,7 +47,7 @@ public:
     PackageBuilder& SaverStream(const Bytes& stream, const std::string& name = "MYSAVER.SCR");
     // dwSize defaults to the document's length.
     PackageBuilder& Document(const Bytes& content, int64_t dwSize = -1);
-    PackageBuilder& Logo(const Bytes& dib);
+    PackageBuilder& Logo(const Bytes& dib, uint32_t format = 0);  // format: InstLogo.dwFormat
     // A chunk with a record of `recordSize` bytes (tag and length set) followed by
     // `payload`; for stored streams, unknown tags, or an early "iend".
     PackageBuilder& Raw(uint32_t tag, size_t recordSize, const Bytes& payload);

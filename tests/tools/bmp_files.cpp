@@ -76,4 +76,18 @@ BmpFile MakeBmp(const BmpShape& shape)
     return bmp;
 }
 
+Rgb BmpPixel(const BmpShape& shape, const BmpFile& bmp, int x, int y)
+{
+    int rows = shape.height < 0 ? -shape.height : shape.height;
+    int stored = shape.height < 0 ? y : rows - 1 - y;
+    const uint8_t* row = bmp.pixels.data() + size_t(RowBytes(shape.width, shape.bitCount)) * stored;
+    if (shape.bitCount == 24)
+        return {row[3 * x + 2], row[3 * x + 1], row[3 * x]};
+    unsigned bits = shape.bitCount;
+    unsigned perByte = 8 / bits;
+    unsigned index = row[x / perByte] >> (8 - bits * (1 + x % perByte)) & ((1u << bits) - 1);
+    const uint8_t* entry = &bmp.table.at(4 * index);
+    return {entry[2], entry[1], entry[0]};
+}
+
 }  // namespace bmpfiles

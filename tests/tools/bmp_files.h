@@ -1,5 +1,4 @@
-// Small .bmp files made on the spot, in every layout the packer meets: the ones
-// it converts and the ones it must refuse.
+// Small .bmp files made on the spot, in the layouts the packer meets.
 #pragma once
 
 #include <stddef.h>
@@ -28,6 +27,13 @@ struct BmpFile {
 };
 
 BmpFile MakeBmp(const BmpShape& shape);
+
+// The colour of pixel (x, y), counted from the top row, of a bitmap of 1, 4, 8 or
+// 24 bits that MakeBmp made: red, green, blue.
+struct Rgb {
+    uint8_t r, g, b;
+};
+Rgb BmpPixel(const BmpShape& shape, const BmpFile& bmp, int x, int y);
 
 uint32_t RowBytes(int32_t width, uint16_t bitCount);
 uint32_t GetU32(const Bytes& bytes, size_t offset);

@@ -1,7 +1,6 @@
 // The writer's layout against the tests' own package builder, and against the
 // installer's reader.
-#include "bmp_files.h"
-#include "bmp_logo.h"
+#include "dib_encode.h"
 #include "loaded_package.h"
 #include "package_writer.h"
 #include "pe_checksum.h"
@@ -26,16 +25,16 @@ using saverpack::PackageContents;
 using testsupport::Bytes;
 using testsupport::GetU32;
 
-Bytes LogoDib(uint16_t bits)
+// A 7 x 6 logo of `colours` colours, half of it transparent with alpha.
+Bytes LogoDib(int colours, bool alpha = false)
 {
-    bmpfiles::BmpShape contents;
-    contents.bitCount = bits;
-    contents.width = 7;
-    contents.height = 6;
+    saverpack::LogoImage image;
+    image.width = 7;
+    image.height = 6;
+    for (int i = 0; i < 42; ++i)
+        image.rgba.insert(image.rgba.end(), {uint8_t(i % colours), 50, 60, uint8_t(alpha && i % 2 ? 128 : 255)});
     Bytes dib;
-    saverpack::DibFacts facts;
-    std::string error;
-    EXPECT_TRUE(saverpack::PackedDibFromBmp(bmpfiles::MakeBmp(contents).file, &dib, &facts, &error)) << error;
+    saverpack::EncodeLogoDib(image, &dib);
     return dib;
 }
 
@@ -66,7 +65,7 @@ Bytes Build(const PackageContents& contents, PackageLayout* layout = nullptr)
 TEST(BuildPackage, EqualsTheTestBuilderForEveryMixOfParts)
 {
     for (bool withDocument : {false, true}) {
-        for (int logoBits : {0, 1, 4, 8, 24}) {
+        for (int logoBits : {0, 1, 4, 8, 32}) {
             PackageContents contents = BaseContents();
             testsupport::PackageBuilder builder;
             builder.AlignEnd(8).Stub(contents.stub).Title(contents.title).Description(contents.description).Colour(contents.colour)
@@ -79,8 +78,9 @@ TEST(BuildPackage, EqualsTheTestBuilderForEveryMixOfParts)
             }
             if (logoBits != 0) {
                 contents.hasLogo = true;
-                contents.logo = LogoDib(uint16_t(logoBits));
-                builder.Logo(contents.logo);
+                contents.logo = LogoDib(logoBits == 1 ? 2 : logoBits == 4 ? 9 : 42, logoBits == 32);
+                contents.logoAlpha = logoBits == 32;
+                builder.Logo(contents.logo, logoBits == 32 ? package::kLogoAlphaMarker : 0);
             }
             SCOPED_TRACE(std::string(withDocument ? "document" : "no document") + ", logo bits " +
                          std::to_string(logoBits));
@@ -193,6 +193,11 @@ TEST(BuildPackage, RefusesWhatTheRecordsCannotHoldOrTheInstallerWouldRefuse)
         {"empty saver", [](PackageContents& s) { s.saver.clear(); }, "saver is empty"},
         {"empty document", [](PackageContents& s) { s.hasDocument = true; s.document.clear(); }, "document is empty"},
         {"logo not a bitmap", [](PackageContents& s) { s.hasLogo = true; s.logo.assign(10, 1); }, "logo cannot be drawn"},
+        {"opaque logo marked for blending", [](PackageContents& s) {
+             s.hasLogo = true;
+             s.logo = LogoDib(9);
+             s.logoAlpha = true;
+         }, "4 bits per pixel; only 32 carry alpha"},
     };
     for (const Case& c : cases) {
         PackageContents contents = BaseContents();

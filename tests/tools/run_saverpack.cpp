@@ -1,8 +1,9 @@
 #include "run_saverpack.h"
 
 #include "bmp_files.h"
-#include "bmp_logo.h"
 #include "cli.h"
+#include "dib_encode.h"
+#include "png_files.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -33,20 +34,36 @@ Inputs::Inputs()
     testsupport::WriteFileBytes(document, documentBytes);
 }
 
-std::string Inputs::Logo(int bits, testsupport::Bytes* dib)
+std::string Inputs::Logo(int bits, testsupport::Bytes* dib, saverpack::DibFacts* facts)
 {
-    bmpfiles::BmpShape contents;
-    contents.bitCount = uint16_t(bits);
-    contents.width = 13;
-    contents.height = 9;
-    bmpfiles::BmpFile bmp = bmpfiles::MakeBmp(contents);
-    std::string path = dir.Path("logo" + std::to_string(bits) + ".bmp");
-    testsupport::WriteFileBytes(path, bmp.file);
-    if (dib != nullptr) {
-        saverpack::DibFacts facts;
-        std::string error;
-        EXPECT_TRUE(saverpack::PackedDibFromBmp(bmp.file, dib, &facts, &error)) << error;
+    testsupport::Bytes file;
+    std::string path;
+    if (bits == 32) {
+        pngfiles::PngShape png;
+        png.width = 13;
+        png.height = 9;
+        png.colourType = pngfiles::kRgba;
+        for (int i = 0; i < 13 * 9; ++i)
+            png.samples.insert(png.samples.end(), {uint16_t(i), 200, 30, uint16_t(i % 3 * 127)});
+        file = pngfiles::MakePng(png);
+        path = dir.Path("logo.png");
+    } else {
+        bmpfiles::BmpShape contents;
+        contents.bitCount = uint16_t(bits);
+        contents.width = 13;
+        contents.height = 9;
+        file = bmpfiles::MakeBmp(contents).file;
+        path = dir.Path("logo" + std::to_string(bits) + ".bmp");
     }
+    testsupport::WriteFileBytes(path, file);
+    testsupport::Bytes stored;
+    saverpack::DibFacts storedFacts;
+    std::string error;
+    EXPECT_TRUE(saverpack::LogoDibFromFile(file, &stored, &storedFacts, &error)) << error;
+    if (dib != nullptr)
+        *dib = stored;
+    if (facts != nullptr)
+        *facts = storedFacts;
     return path;
 }
 

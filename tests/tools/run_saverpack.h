@@ -2,6 +2,7 @@
 // the files a packer test starts from.
 #pragma once
 
+#include "packed_dib.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 
@@ -27,8 +28,9 @@ struct Inputs {
     std::string stub, saver, document, output;
     testsupport::Bytes stubBytes, saverBytes, documentBytes;
 
-    // A .bmp of `bits` per pixel, written once; its packed form in *dib.
-    std::string Logo(int bits, testsupport::Bytes* dib = nullptr);
+    // A .bmp of `bits` per pixel (1, 4, 8 or 24), or for 32 a .png with
+    // transparent and half-transparent pixels; what the packer stores in *dib.
+    std::string Logo(int bits, testsupport::Bytes* dib = nullptr, saverpack::DibFacts* facts = nullptr);
 
     // The arguments of a plain build of `saver` onto `stub` into `output`.
     std::vector<std::string> BuildArgs() const;

@@ -1,8 +1,8 @@
 // `saverpack build`: reads and checks every input, lays out the installer, writes
 // it beside the output, has the installer's own reader accept it, and only then
 // puts it in place.
-#include "bmp_logo.h"
 #include "cli.h"
+#include "dib_encode.h"
 #include "file_util.h"
 #include "loaded_package.h"
 #include "options.h"
@@ -51,7 +51,8 @@ std::string CheckWritten(const std::string& path, const PackageContents& content
         return "the reader finds another document than was written";
     if (loaded.hasLogo() != contents.hasLogo ||
         (contents.hasLogo && (loaded.logo().size() != contents.logo.size() ||
-                          memcmp(loaded.logo().data(), contents.logo.data(), contents.logo.size()) != 0)))
+                          memcmp(loaded.logo().data(), contents.logo.data(), contents.logo.size()) != 0 ||
+                          loaded.logoAlpha() != contents.logoAlpha)))
         return "the reader finds another logo than was written";
     uint32_t inflated = 0;
     std::string error;
@@ -177,8 +178,9 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         Bytes file;
         if (!ReadWholeFile(line.Value("--logo"), &file, &error))
             return Fail(err, error);
-        if (!PackedDibFromBmp(file, &contents.logo, &logoFacts, &error))
+        if (!LogoDibFromFile(file, &contents.logo, &logoFacts, &error))
             return Fail(err, "the logo " + line.Value("--logo") + " cannot be used: " + error);
+        contents.logoAlpha = logoFacts.alpha;
     }
 
     Bytes installer;
@@ -203,8 +205,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (contents.hasDocument)
         out << "  document  " << contents.document.size() << " bytes, " << layout.documentCompressed << " compressed\n";
     if (contents.hasLogo)
-        out << "  logo      " << logoFacts.width << " x " << logoFacts.height << ", " << logoFacts.bitCount
-            << " bits per pixel, " << layout.logoCompressed << " compressed\n";
+        out << "  logo      " << DescribeDib(logoFacts) << ", " << layout.logoCompressed << " compressed\n";
     return kExitSuccess;
 }
 

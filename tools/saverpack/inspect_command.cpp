@@ -1,12 +1,12 @@
 // `saverpack inspect` and `saverpack extract`: both judge a package with the
 // installer's own reader and take the saver out with its own extraction; the
 // packer's walk only explains what the reader refused.
-#include "bmp_logo.h"
 #include "cli.h"
 #include "file_util.h"
 #include "loaded_package.h"
 #include "options.h"
 #include "package_walk.h"
+#include "packed_dib.h"
 #include "text_encoding.h"
 
 #include "package/package_format.h"
@@ -82,8 +82,8 @@ void PrintValid(std::ostream& out, const std::string& path, const LoadedPackage&
         DibFacts facts;
         std::string problem;
         CheckPackedDib(reinterpret_cast<const uint8_t*>(loaded.logo().data()), loaded.logo().size(), &facts, &problem);
-        out << "  logo         " << facts.width << " x " << facts.height << ", " << facts.bitCount
-            << " bits per pixel\n";
+        facts.alpha = loaded.logoAlpha();
+        out << "  logo         " << DescribeDib(facts) << "\n";
     } else {
         out << "  logo         none\n";
     }

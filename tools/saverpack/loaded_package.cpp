@@ -44,6 +44,7 @@ LoadedPackage::LoadedPackage(const std::string& path)
             if (lock.data() != nullptr) {
                 hasLogo_ = true;
                 logo_.assign(static_cast<const char*>(lock.data()), GlobalSize(image));
+                logoAlpha_ = instlogo.dwFormat == package::kLogoAlphaMarker;
             }
         }
     }

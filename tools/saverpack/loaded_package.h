@@ -35,6 +35,8 @@ public:
     bool hasLogo() const { return hasLogo_; }
     // The inflated logo: a packed DIB as the installer holds it.
     const std::string& logo() const { return logo_; }
+    // The logo record says to blend the logo's alpha rather than copy it.
+    bool logoAlpha() const { return logoAlpha_; }
 
 private:
     bool valid_ = false;
@@ -47,6 +49,7 @@ private:
     uint32_t documentInflated_ = 0;
     bool hasLogo_ = false;
     std::string logo_;
+    bool logoAlpha_ = false;
 };
 
 // Inflates the saver chunk at `offset` of `path` with the stub's own adapter,

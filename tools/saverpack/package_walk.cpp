@@ -1,6 +1,6 @@
 #include "package_walk.h"
 
-#include "bmp_logo.h"
+#include "packed_dib.h"
 
 #include "package/crc32.h"
 #include "package/package_format.h"

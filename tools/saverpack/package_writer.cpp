@@ -1,6 +1,6 @@
 #include "package_writer.h"
 
-#include "bmp_logo.h"
+#include "packed_dib.h"
 #include "pe_checksum.h"
 
 #include "package/crc32.h"
@@ -65,6 +65,8 @@ std::string CheckContents(const PackageContents& contents)
         std::string problem;
         if (!CheckPackedDib(contents.logo.data(), contents.logo.size(), &facts, &problem))
             return "the logo cannot be drawn: " + problem;
+        if (contents.logoAlpha && facts.bitCount != 32)
+            return "the logo has " + std::to_string(facts.bitCount) + " bits per pixel; only 32 carry alpha";
     }
     return std::string();
 }
@@ -185,6 +187,7 @@ bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* la
         memset(&record, 0, sizeof record);
         record.dwTag = kTagLogo;
         record.dwLength = uint32_t(kLogoRecordSize + logo.size());
+        record.dwFormat = contents.logoAlpha ? kLogoAlphaMarker : 0;
         layout->logoOffset = uint32_t(out->size());
         layout->logoCompressed = lastStream;
         Append(out, record);

@@ -33,6 +33,7 @@ struct PackageContents {
     Bytes document;
     bool hasLogo = false;
     Bytes logo;  // a packed DIB, already in the layout the installer draws
+    bool logoAlpha = false;  // 32 bits with premultiplied alpha: the record is marked to blend it
     int level = kDefaultLevel;
 };
 
