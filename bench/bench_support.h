@@ -47,6 +47,11 @@ struct Installer {
 // document and logo, the saver deflated at `level` as it is generated, the trailer.
 Installer WriteInstaller(const std::string& path, uint64_t saverSize, Content content, int level);
 
+// `size` bytes of `content` as a plain file, and as one zlib stream (its size
+// returned), both generated and written in pieces.
+void WriteContentFile(const std::string& path, uint64_t size, Content content);
+uint64_t WriteZlibFile(const std::string& path, uint64_t size, Content content, int level);
+
 // zlib's crc32 and the size of a file; false if it cannot be read.
 bool FileCrc(const std::string& path, uint32_t* crc, uint64_t* size);
 

@@ -50,10 +50,11 @@ BENCH_WINDOWS := build/win32/bench/saverstub_bench.exe
 
 bench: host win32
 	@echo "== native =="
-	$(BENCH_NATIVE) extract memory reader
+	$(BENCH_NATIVE) extract memory reader document
+	$(BENCH_NATIVE) packer build/win32/saverstub.exe
 	$(if $(wildcard /dev/shm),SAVERSTUB_BENCH_DIR=/dev/shm $(BENCH_NATIVE) extract)
 	@echo "== Windows build under Wine =="
-	build/win32/wine-run $(BENCH_WINDOWS) extract memory reader
+	build/win32/wine-run $(BENCH_WINDOWS) extract memory reader document
 	$(if $(wildcard /dev/shm),SAVERSTUB_BENCH_DIR='Z:\dev\shm' build/win32/wine-run $(BENCH_WINDOWS) extract)
 	@echo "== stub =="
 	$(BENCH_NATIVE) size build/win32/saverstub.exe

@@ -22,10 +22,30 @@ Block* FromHandle(HGLOBAL handle)
     return block != nullptr && block->magic == kBlockMagic ? block : nullptr;
 }
 
+compat::GlobalMemoryGate g_gate = nullptr;
+size_t g_liveBlocks = 0;
+
+bool Admitted(SIZE_T bytes)
+{
+    return g_gate == nullptr || g_gate(bytes);
+}
+
 }  // namespace
+
+void compat::SetGlobalMemoryGate(GlobalMemoryGate gate)
+{
+    g_gate = gate;
+}
+
+size_t compat::LiveGlobalBlocks()
+{
+    return g_liveBlocks;
+}
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
 {
+    if (!Admitted(bytes))
+        return nullptr;
     Block* block = static_cast<Block*>(malloc(sizeof(Block)));
     if (block == nullptr)
         return nullptr;
@@ -40,6 +60,7 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
     block->magic = kBlockMagic;
     block->locks = 0;
     block->size = bytes;
+    ++g_liveBlocks;
     return reinterpret_cast<HGLOBAL>(block);
 }
 
@@ -51,6 +72,8 @@ HGLOBAL GlobalReAlloc(HGLOBAL handle, SIZE_T bytes, UINT flags)
     // A locked block cannot move unless the caller allows it.
     if (block->locks != 0 && !(flags & GMEM_MOVEABLE))
         return nullptr;
+    if (!Admitted(bytes))
+        return nullptr;  // the old block stays valid, as on Windows
     unsigned char* data = static_cast<unsigned char*>(realloc(block->data, bytes != 0 ? bytes : 1));
     if (data == nullptr)
         return nullptr;  // the old block stays valid, as on Windows
@@ -90,6 +113,7 @@ HGLOBAL GlobalFree(HGLOBAL handle)
     if (block == nullptr)
         return handle;
     block->magic = 0;
+    --g_liveBlocks;
     free(block->data);
     free(block);
     return nullptr;

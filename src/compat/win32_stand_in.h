@@ -84,4 +84,14 @@ namespace compat {
 typedef void (*MessageBoxObserver)(const char* text, const char* caption, UINT type);
 void SetMessageBoxObserver(MessageBoxObserver observer);
 
+// Lets tests run out of global memory where they choose: the gate sees the size
+// of every GlobalAlloc and GlobalReAlloc before it happens, and a false answer
+// fails that call as a machine without the memory would. Null lets all through.
+typedef bool (*GlobalMemoryGate)(SIZE_T bytes);
+void SetGlobalMemoryGate(GlobalMemoryGate gate);
+
+// How many global blocks are allocated and not yet freed, so that tests can see
+// that every path releases what it took.
+size_t LiveGlobalBlocks();
+
 }  // namespace compat

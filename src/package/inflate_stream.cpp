@@ -63,20 +63,35 @@ bool InflateStream(HFILE source, DWORD compressed, DWORD* total, Deliver deliver
 
 }  // namespace
 
+namespace {
+
+constexpr UINT kBlockFlags = GMEM_MOVEABLE | GMEM_ZEROINIT;
+
+// The block's next capacity when `needed` bytes must fit: double what it has, so
+// that a block that moves on every resize (Wine's do, and Windows' may) is copied
+// a logarithmic number of times, not once per step; never beyond 32 bits.
+DWORD GrownCapacity(DWORD capacity, DWORD needed)
+{
+    DWORD doubled = capacity <= 0x7FFFFFFFu ? capacity * 2 : 0xFFFFFFFFu;
+    return doubled > needed ? doubled : needed;
+}
+
+}  // namespace
+
 HGLOBAL UncompressDataFromDisk(HFILE file, DWORD* length)
 {
     package::ScopedGlobalBlock block;
-    auto append = [&block](const unsigned char* bytes, DWORD n, DWORD offset) {
-        if (block.get() == nullptr) {
-            HGLOBAL fresh = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, n);
-            if (fresh == nullptr)
-                return false;
-            block.reset(fresh);
-        } else {
-            HGLOBAL grown = GlobalReAlloc(block.get(), SIZE_T(offset) + n, GMEM_MOVEABLE | GMEM_ZEROINIT);
-            if (grown == nullptr)
+    DWORD capacity = 0;
+    auto append = [&block, &capacity](const unsigned char* bytes, DWORD n, DWORD offset) {
+        DWORD needed = offset + n;  // InflateStream never lets the total wrap
+        if (needed > capacity) {
+            DWORD grown = block.get() == nullptr ? n : GrownCapacity(capacity, needed);
+            HGLOBAL resized = block.get() == nullptr ? GlobalAlloc(kBlockFlags, grown)
+                                                     : GlobalReAlloc(block.get(), grown, kBlockFlags);
+            if (resized == nullptr)
                 return false;  // the old block is still valid and still ours
-            block.reset(grown);
+            block.reset(resized);
+            capacity = grown;
         }
         package::ScopedGlobalLock lock(block.get());
         if (lock.data() == nullptr)
@@ -89,6 +104,13 @@ HGLOBAL UncompressDataFromDisk(HFILE file, DWORD* length)
         return nullptr;
     if (total == 0)
         return nullptr;
+    // The caller is promised a block of exactly the inflated size.
+    if (capacity != total) {
+        HGLOBAL exact = GlobalReAlloc(block.get(), total, kBlockFlags);
+        if (exact == nullptr)
+            return nullptr;
+        block.reset(exact);
+    }
     *length = total;
     return block.release();
 }

@@ -8,6 +8,8 @@
 // On success returns the (unlocked) block, sized exactly to the output, and sets
 // *length to the inflated size. Returns NULL on any failure, and for a stream that
 // inflates to nothing. A stream that ends before zlib sees its end is a failure.
+// The block doubles as output arrives, so loading stays linear in its size even
+// where every resize moves it, and is cut to the exact size before it is returned.
 HGLOBAL UncompressDataFromDisk(HFILE file, DWORD* length);
 
 // Inflates *length compressed bytes from `source` and writes the output to

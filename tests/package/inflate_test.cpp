@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <math.h>
 
 #include <ostream>
 #include <string.h>
@@ -84,8 +85,9 @@ protected:
 
 TEST_P(InflateTest, OutputsAroundTheStepSizeArriveComplete)
 {
-    // 700000 bytes cross the file writer's 256 KiB gathering twice.
-    for (size_t size : {1, 8191, 8192, 8193, 16384, 16385, 100000, 700000}) {
+    // 700000 bytes cross the file writer's 256 KiB gathering twice; the sizes
+    // also fall on, just past and between the memory block's doublings.
+    for (size_t size : {1, 8191, 8192, 8193, 16384, 16385, 100000, 700000, 3 << 20, (4 << 20) + 1}) {
         for (bool random : {false, true}) {
             SCOPED_TRACE(std::to_string(size) + (random ? " random" : " text"));
             Bytes data = random ? testsupport::RandomBytes(size, uint32_t(size)) : testsupport::CompressibleBytes(size);
@@ -243,6 +245,54 @@ void RecordBox(const char* text, const char* caption, UINT type)
     g_boxes.text = text;
     g_boxes.caption = caption;
     g_boxes.type = type;
+}
+
+// Whichever allocation runs out of memory, the final cut to size included, the
+// call fails and leaves no block behind.
+size_t g_gateCalls = 0;
+size_t g_failAt = 0;
+
+bool CountingGate(SIZE_T)
+{
+    return ++g_gateCalls != g_failAt;
+}
+
+TEST(UncompressDataFromDisk, EveryAllocationFailureReleasesTheBlock)
+{
+    testsupport::TempDir dir;
+    for (size_t size : {size_t(8193), size_t(100000), size_t(1000000)}) {
+        SCOPED_TRACE(size);
+        Bytes data = testsupport::CompressibleBytes(size);
+        Bytes stream = testsupport::Deflate(data);
+        testsupport::WriteFileBytes(dir.Path("source.bin"), stream);
+        auto load = [&](size_t failAt, DWORD* length) {
+            g_gateCalls = 0;
+            g_failAt = failAt;
+            compat::SetGlobalMemoryGate(CountingGate);
+            HFILE source = _lopen(dir.Path("source.bin").c_str(), OF_READ);
+            *length = DWORD(stream.size());
+            HGLOBAL block = UncompressDataFromDisk(source, length);
+            compat::SetGlobalMemoryGate(nullptr);
+            _lclose(source);
+            return block;
+        };
+        size_t before = compat::LiveGlobalBlocks();
+        DWORD length = 0;
+        HGLOBAL block = load(0, &length);
+        ASSERT_NE(block, nullptr);
+        size_t calls = g_gateCalls;
+        // One allocation, a resize per doubling from the first 8192-byte step and
+        // the cut to size: not one resize per step.
+        EXPECT_LE(calls, 2 + size_t(ceil(log2(double(size) / 8192))));
+        EXPECT_EQ(GlobalSize(block), size);
+        GlobalFree(block);
+        for (size_t failAt = 1; failAt <= calls; ++failAt) {
+            SCOPED_TRACE("allocation " + std::to_string(failAt) + " of " + std::to_string(calls));
+            EXPECT_EQ(load(failAt, &length), nullptr);
+            EXPECT_EQ(length, DWORD(stream.size()));  // written only on success
+            EXPECT_EQ(compat::LiveGlobalBlocks(), before);
+        }
+    }
 }
 
 TEST(UncompressDataToFile, FullDiskShowsOneBoxAndFails)

@@ -3,9 +3,11 @@
 #include "cli.h"
 #include "loaded_package.h"
 #include "package_writer.h"
+#include "pe_checksum.h"
 #include "run_saverpack.h"
 
 #include "package/package_format.h"
+#include "support/pe_stub.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -128,6 +130,57 @@ TEST(SaverpackBuild, RoundTripsEveryMixOfDocumentAndLogo)
             ASSERT_EQ(unpacked.code, 0) << unpacked.err;
             EXPECT_EQ(testsupport::ReadFileBytes(extracted), in.saverBytes);
         }
+    }
+}
+
+// The saver streams from its file through deflate in pieces: sizes on and
+// around the 8 KiB steps of the installer's inflater and the writer's 64 KiB
+// pieces, stored and compressed, with a PE stub so the CheckSum is summed over
+// the written file too. Each build is repeated and must give the same bytes; the
+// installer's reader and its extraction must accept them.
+TEST(SaverpackBuild, StreamedSaversOfEverySizeBuildTheSameTwiceAndExtract)
+{
+    const size_t kPiece = 64 * 1024;
+    const struct {
+        size_t size;
+        bool random;
+        const char* level;
+    } cases[] = {
+        {1, true, "9"},           {8191, true, "9"},          {8193, false, "9"},
+        {kPiece - 1, true, "0"},  {kPiece, true, "0"},        {kPiece + 1, true, "0"},
+        {kPiece, false, "1"},     {3 * kPiece + 7, true, "6"}, {5 * kPiece, false, "9"},
+    };
+    testsupport::PeShape shape;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + (c.random ? " random" : " text") + ", level " + c.level);
+        Inputs in;
+        in.stubBytes = testsupport::MakePeImage(shape);
+        testsupport::WriteFileBytes(in.stub, in.stubBytes);
+        in.saverBytes = c.random ? testsupport::RandomBytes(c.size, uint32_t(c.size)) : testsupport::CompressibleBytes(c.size);
+        testsupport::WriteFileBytes(in.saver, in.saverBytes);
+        std::vector<std::string> args = in.BuildArgs();
+        args.insert(args.end(), {"--level", c.level});
+        Bytes builds[2];
+        for (Bytes& build : builds) {
+            RunResult built = RunSaverpack(args);
+            ASSERT_EQ(built.code, 0) << built.err;
+            build = testsupport::ReadFileBytes(in.output);
+        }
+        EXPECT_EQ(builds[0], builds[1]);
+        EXPECT_EQ(builds[0].size() % 8, 0u);
+        uint32_t checkSumOffset = testsupport::CheckSumOffset(shape);
+        saverpack::PeChecksum checksum(checkSumOffset);
+        checksum.Add(builds[0].data(), builds[0].size());
+        EXPECT_EQ(testsupport::GetU32(builds[0], checkSumOffset), checksum.Value());
+
+        RunResult verified = RunSaverpack({"inspect", in.output, "--verify"});
+        EXPECT_EQ(verified.code, 0) << verified.out;
+        EXPECT_TRUE(Contains(verified.out, "verify: the saver inflates to " + std::to_string(c.size) + " bytes\n"))
+            << verified.out;
+        std::string extracted = in.dir.Path("out.scr");
+        RunResult unpacked = RunSaverpack({"extract", in.output, extracted});
+        ASSERT_EQ(unpacked.code, 0) << unpacked.err;
+        EXPECT_EQ(testsupport::ReadFileBytes(extracted), in.saverBytes);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "text_encoding.h"
 
 #include "package/package_format.h"
+#include "package/scoped_handles.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -58,9 +59,9 @@ std::string CheckWritten(const std::string& path, const PackageContents& content
     std::string error;
     if (!InflateSaverToNowhere(path, layout.saverOffset, &inflated, &error))
         return error;
-    if (inflated != contents.saver.size())
+    if (inflated != layout.saverSize)
         return "the saver inflates to " + std::to_string(inflated) + " bytes instead of " +
-               std::to_string(contents.saver.size());
+               std::to_string(layout.saverSize);
     return std::string();
 }
 
@@ -160,10 +161,13 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         memcmp(contents.stub.data() + contents.stub.size() - package::kTrailerSize, "iend", 4) == 0)
         err << "saverpack: warning: the stub " << stubPath
             << " ends like an installer whose package is damaged; that package becomes part of the stub image\n";
-    if (!ReadWholeFile(saverPath, &contents.saver, &error))
+    // The saver may be large: it is read in pieces while it is written.
+    uint32_t saverSize = 0;
+    if (!CheckInputFile(saverPath, &saverSize, &error))
         return Fail(err, error);
-    if (contents.saver.empty())
+    if (saverSize == 0)
         return Fail(err, "the saver " + saverPath + " is empty");
+    contents.saverPath = saverPath;
     if (line.Has("--document")) {
         contents.hasDocument = true;
         if (!ReadWholeFile(line.Value("--document"), &contents.document, &error))
@@ -183,13 +187,20 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         contents.logoAlpha = logoFacts.alpha;
     }
 
-    Bytes installer;
     PackageLayout layout;
-    if (!BuildPackage(contents, &installer, &layout, &error))
-        return Fail(err, error);
     std::string temporary;
-    if (!WriteTemporaryBeside(output, installer, &temporary, &error))
+    if (!MakeTemporaryBeside(output, &temporary, &error))
         return Fail(err, error);
+    bool written;
+    {
+        package::ScopedFile file(_lcreat(temporary.c_str(), 0));
+        error = "cannot write " + temporary;
+        written = file.valid() && WritePackage(contents, file.get(), temporary, &layout, &error);
+    }
+    if (!written) {
+        remove(temporary.c_str());
+        return Fail(err, error);
+    }
     std::string problem = CheckWritten(temporary, contents, layout);
     if (!problem.empty()) {
         remove(temporary.c_str());
@@ -198,9 +209,9 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (!ReplaceWith(temporary, output, &error))
         return Fail(err, error);
 
-    out << "wrote " << output << ", " << installer.size() << " bytes\n";
+    out << "wrote " << output << ", " << layout.installerSize << " bytes\n";
     out << "  stub      " << stubPath << ", " << contents.stub.size() << " bytes\n";
-    out << "  saver     " << contents.saverName << ", " << contents.saver.size() << " bytes, " << layout.saverCompressed
+    out << "  saver     " << contents.saverName << ", " << layout.saverSize << " bytes, " << layout.saverCompressed
         << " compressed\n";
     if (contents.hasDocument)
         out << "  document  " << contents.document.size() << " bytes, " << layout.documentCompressed << " compressed\n";

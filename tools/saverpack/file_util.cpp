@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace saverpack {
 
-bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error)
+bool CheckInputFile(const std::string& path, uint32_t* size, std::string* error)
 {
     std::error_code ec;
     fs::file_status status = fs::status(path, ec);
@@ -27,19 +27,28 @@ bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error)
         *error = "cannot read " + path + ": not a regular file";
         return false;
     }
+    uintmax_t bytes = fs::file_size(path, ec);
+    // The stub addresses its own file with signed 32-bit offsets; nothing larger
+    // can take part in a package.
+    if (ec || bytes > uintmax_t(INT32_MAX)) {
+        *error = "cannot read " + path + ": larger than 2 GiB";
+        return false;
+    }
+    *size = uint32_t(bytes);
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error)
+{
+    uint32_t size = 0;
+    if (!CheckInputFile(path, &size, error))
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         *error = "cannot read " + path + ": cannot open it";
         return false;
     }
-    uintmax_t size = fs::file_size(path, ec);
-    // The stub addresses its own file with signed 32-bit offsets; nothing larger
-    // can take part in a package.
-    if (ec || size > uintmax_t(INT32_MAX)) {
-        *error = "cannot read " + path + ": larger than 2 GiB";
-        return false;
-    }
-    bytes->resize(size_t(size));
+    bytes->resize(size);
     if (size != 0 && !in.read(reinterpret_cast<char*>(bytes->data()), std::streamsize(size))) {
         *error = "cannot read " + path + ": read error";
         return false;
@@ -90,33 +99,13 @@ bool IsReadOnlyFile(const std::string& path)
     return (status.permissions() & writable) == fs::perms::none;
 }
 
-bool WriteTemporaryBeside(const std::string& path, const Bytes& bytes, std::string* temporary, std::string* error)
+bool MakeTemporaryBeside(const std::string& path, std::string* temporary, std::string* error)
 {
     char directory[MAX_PATH];
     char name[MAX_PATH];
     if (!package::DirectoryOf(path.c_str(), directory, sizeof directory) ||
         GetTempFileNameA(directory, "SPK", 0, name) == 0) {
         *error = "cannot create a file beside " + path;
-        return false;
-    }
-    bool written = false;
-    {
-        package::ScopedFile file(_lcreat(name, 0));
-        if (file.valid()) {
-            const size_t kStep = 1u << 20;
-            size_t done = 0;
-            while (done < bytes.size()) {
-                UINT want = UINT(bytes.size() - done < kStep ? bytes.size() - done : kStep);
-                if (_lwrite(file.get(), reinterpret_cast<LPCCH>(bytes.data() + done), want) != want)
-                    break;
-                done += want;
-            }
-            written = done == bytes.size();
-        }
-    }
-    if (!written) {
-        remove(name);
-        *error = "cannot write " + std::string(name);
         return false;
     }
     *temporary = name;

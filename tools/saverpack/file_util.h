@@ -13,6 +13,10 @@ using Bytes = std::vector<uint8_t>;
 // Reads a regular file whole. False with a reason (missing, a directory, unreadable).
 bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error);
 
+// What ReadWholeFile checks before it reads, for a file that is read in pieces:
+// an existing regular file of at most 2 GiB. Its size in *size.
+bool CheckInputFile(const std::string& path, uint32_t* size, std::string* error);
+
 // The last component of a path, cut at "/", "\\" or a drive's ":".
 std::string BaseName(const std::string& path);
 
@@ -24,9 +28,9 @@ bool SamePath(const std::string& a, const std::string& b);
 // attribute on Windows).
 bool IsReadOnlyFile(const std::string& path);
 
-// Writes `bytes` to a new temporary file beside `path`; the path of that file in
-// *temporary. The caller renames or removes it. On failure nothing is left behind.
-bool WriteTemporaryBeside(const std::string& path, const Bytes& bytes, std::string* temporary, std::string* error);
+// A new empty temporary file beside `path`, its path in *temporary, for output
+// that is written there first. The caller renames or removes it.
+bool MakeTemporaryBeside(const std::string& path, std::string* temporary, std::string* error);
 
 // Replaces `path` with the finished temporary file; removes the temporary file
 // when that fails.

@@ -10,6 +10,7 @@
 #include "text_encoding.h"
 
 #include "package/package_format.h"
+#include "package/scoped_handles.h"
 #include "package/saver_extract.h"
 
 #include <filesystem>
@@ -23,6 +24,21 @@ int UsageError(std::ostream& err, const std::string& command, const std::string&
 {
     err << "saverpack " << command << ": " << message << "\n\n" << usage;
     return kExitUsage;
+}
+
+// Walks the package through bounded reads of the file, never holding it whole.
+bool WalkFile(const std::string& path, PackageWalk* walk, std::string* error)
+{
+    uint32_t size = 0;
+    if (!CheckInputFile(path, &size, error))
+        return false;
+    package::ScopedFile file(_lopen(path.c_str(), OF_READ));
+    if (!file.valid()) {
+        *error = "cannot read " + path + ": cannot open it";
+        return false;
+    }
+    *walk = WalkPackage(package::BoundedReader::OverFile(file.get(), size));
+    return true;
 }
 
 void PrintChunks(std::ostream& out, const PackageWalk& walk)
@@ -106,12 +122,11 @@ int RunInspect(int argc, const char* const* argv, std::ostream& out, std::ostrea
         return UsageError(err, "inspect", "give exactly one FILE", kInspectUsage);
     const std::string& path = line.positional.front();
 
-    Bytes file;
-    if (!ReadWholeFile(path, &file, &error)) {
+    PackageWalk walk;
+    if (!WalkFile(path, &walk, &error)) {
         err << "saverpack: " << error << "\n";
         return kExitFailure;
     }
-    PackageWalk walk = WalkPackage(file);
     LoadedPackage loaded(path);
     if (!loaded.valid()) {
         out << path << ": damaged installer: " << WhyRefused(walk) << "\n";
@@ -152,8 +167,8 @@ int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostrea
     const std::string& path = line.positional[0];
     const std::string& destination = line.positional[1];
 
-    Bytes file;
-    if (!ReadWholeFile(path, &file, &error)) {
+    uint32_t size = 0;
+    if (!CheckInputFile(path, &size, &error)) {
         err << "saverpack: " << error << "\n";
         return kExitFailure;
     }
@@ -163,7 +178,9 @@ int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostrea
     }
     LoadedPackage loaded(path);
     if (!loaded.valid()) {
-        err << "saverpack: " << path << " is a damaged installer: " << WhyRefused(WalkPackage(file)) << "\n";
+        PackageWalk walk;
+        WalkFile(path, &walk, &error);
+        err << "saverpack: " << path << " is a damaged installer: " << WhyRefused(walk) << "\n";
         return kExitFailure;
     }
     if (!loaded.hasSaver()) {

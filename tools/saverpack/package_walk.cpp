@@ -46,10 +46,14 @@ std::string Hex32(uint32_t value)
 
 namespace {
 
-uint32_t U32(const std::vector<uint8_t>& file, size_t at)
+// The walk checks every position against the package's end before it reads; a
+// value that still cannot be read (the file changed under us) reads as 0.
+uint32_t U32(const package::BoundedReader& file, uint64_t at)
 {
-    return uint32_t(file[at]) | uint32_t(file[at + 1]) << 8 | uint32_t(file[at + 2]) << 16 |
-           uint32_t(file[at + 3]) << 24;
+    uint32_t value = 0;
+    if (at > UINT32_MAX || !file.ReadU32(uint32_t(at), &value))
+        return 0;
+    return value;
 }
 
 std::string Str(uint64_t value)
@@ -60,16 +64,27 @@ std::string Str(uint64_t value)
 // Inflates one zlib stream as the installer does: at most `length` bytes of
 // input, and only a stream that reaches its end counts. Empty on success, else
 // what went wrong.
-std::string InflateStream(const uint8_t* data, uint32_t length, std::vector<uint8_t>* output)
+std::string InflateStream(const package::BoundedReader& file, uint32_t offset, uint32_t length,
+                          std::vector<uint8_t>* output)
 {
     z_stream stream = {};
     if (inflateInit(&stream) != Z_OK)
         return "zlib cannot start";
-    stream.next_in = const_cast<Bytef*>(data);
-    stream.avail_in = length;
+    uint8_t input[16384];
     uint8_t buffer[16384];
+    uint32_t read = 0;
     int result;
     do {
+        if (stream.avail_in == 0 && read < length) {
+            uint32_t want = length - read < sizeof input ? length - read : uint32_t(sizeof input);
+            if (!file.ReadAt(offset + read, input, want)) {
+                inflateEnd(&stream);
+                return "it cannot be read";
+            }
+            read += want;
+            stream.next_in = input;
+            stream.avail_in = want;
+        }
         stream.next_out = buffer;
         stream.avail_out = sizeof buffer;
         result = inflate(&stream, Z_NO_FLUSH);
@@ -86,7 +101,7 @@ std::string InflateStream(const uint8_t* data, uint32_t length, std::vector<uint
 
 // Checks a document or logo chunk the way the installer loads it; returns the
 // inflated content through *content. False with walk->problem set.
-bool CheckInflatedChunk(const std::vector<uint8_t>& file, const ChunkEntry& chunk, uint32_t recordSize,
+bool CheckInflatedChunk(const package::BoundedReader& file, const ChunkEntry& chunk, uint32_t recordSize,
                         const char* kind, std::vector<uint8_t>* content, PackageWalk* walk)
 {
     std::string at = std::string("the ") + kind + " chunk at offset " + Str(chunk.offset);
@@ -95,7 +110,7 @@ bool CheckInflatedChunk(const std::vector<uint8_t>& file, const ChunkEntry& chun
                         "-byte record";
         return false;
     }
-    std::string reason = InflateStream(file.data() + chunk.offset + recordSize, chunk.length - recordSize, content);
+    std::string reason = InflateStream(file, chunk.offset + recordSize, chunk.length - recordSize, content);
     if (!reason.empty()) {
         walk->problem = at + " holds a damaged stream: " + reason;
         return false;
@@ -109,7 +124,7 @@ bool CheckInflatedChunk(const std::vector<uint8_t>& file, const ChunkEntry& chun
 
 }  // namespace
 
-PackageWalk WalkPackage(const std::vector<uint8_t>& file)
+PackageWalk WalkPackage(const package::BoundedReader& file)
 {
     PackageWalk walk;
     uint64_t size = file.size();
@@ -121,8 +136,7 @@ PackageWalk WalkPackage(const std::vector<uint8_t>& file)
         walk.problem = "no package: the file is " + Str(size) + " bytes, too short for the 56-byte trailer";
         return walk;
     }
-    package::BoundedReader bytes = package::BoundedReader::OverMemory(file.data(), uint32_t(size));
-    package::PackageEndResult found = package::FindPackageEnd(bytes, &walk.end);
+    package::PackageEndResult found = package::FindPackageEnd(file, &walk.end);
     const package::PackageEnd& end = walk.end;
     std::string table = "the certificate table (offset " + Str(end.certificateOffset) + ", " +
                         Str(end.certificateSize) + " bytes)";
@@ -156,7 +170,12 @@ PackageWalk WalkPackage(const std::vector<uint8_t>& file)
                        TagText(U32(file, header)) + ")";
         return walk;
     }
-    uint32_t crc = package::crc32(0, file.data() + header, kHeaderRecordSize);
+    uint8_t headerRecord[kHeaderRecordSize];
+    if (!file.ReadAt(header, headerRecord, kHeaderRecordSize)) {
+        walk.problem = "the header at offset " + Str(header) + " cannot be read";
+        return walk;
+    }
+    uint32_t crc = package::crc32(0, headerRecord, kHeaderRecordSize);
     if (crc != storedCrc) {
         walk.problem = "the header at offset " + Str(header) + " has been changed: its CRC-32 is " + Hex32(crc) +
                        ", the trailer expects " + Hex32(storedCrc);
@@ -181,7 +200,7 @@ PackageWalk WalkPackage(const std::vector<uint8_t>& file)
                            " without reaching \"iend\"";
             return walk;
         }
-        ChunkEntry chunk{uint32_t(pos), U32(file, size_t(pos) + 4), U32(file, size_t(pos))};
+        ChunkEntry chunk{uint32_t(pos), U32(file, pos + 4), U32(file, pos)};
         if (chunk.length == 0 && (chunk.tag == kTagSaver || chunk.tag == kTagDocument || chunk.tag == kTagLogo)) {
             walk.problem = "the " + std::string(ChunkKind(chunk.tag)) + " chunk at offset " + Str(pos) +
                            " has length 0, too short for its record";
@@ -216,7 +235,7 @@ PackageWalk WalkPackage(const std::vector<uint8_t>& file)
             if (seenDocument)
                 walk.notes.push_back("a second document chunk at offset " + Str(pos) + " replaces the first");
             seenDocument = true;
-            uint32_t recorded = U32(file, size_t(pos) + 12);
+            uint32_t recorded = U32(file, pos + 12);
             if (recorded != content.size())
                 walk.notes.push_back("the document record gives its size as " + Str(recorded) +
                                      " bytes, but its stream inflates to " + Str(content.size()));
@@ -251,7 +270,11 @@ PackageWalk WalkPackage(const std::vector<uint8_t>& file)
         }
     }
 
-    uint32_t check = package::ComputeStubCheck(file.data(), header);
+    uint32_t check = 0;
+    if (!package::ComputeStubCheck(file.Prefix(header), &check)) {
+        walk.problem = "the stub image (the first " + Str(header) + " bytes) cannot be read";
+        return walk;
+    }
     if (check != stubCheck) {
         walk.problem = "the stub image (the first " + Str(header) + " bytes) has been changed: its self-check is " + Hex32(check) + ", the trailer expects " +
                        Hex32(stubCheck);

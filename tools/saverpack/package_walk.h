@@ -25,7 +25,9 @@ struct PackageWalk {
     std::vector<std::string> notes;  // what the installer accepts but deserves a word
 };
 
-PackageWalk WalkPackage(const std::vector<uint8_t>& file);
+// Reads the package through `file` a few bytes or one piece at a time; only the
+// document and the logo are held, inflated, as the installer holds them.
+PackageWalk WalkPackage(const package::BoundedReader& file);
 
 // The tag's four letters, or its value in hex when they are not all printable.
 std::string TagText(uint32_t tag);

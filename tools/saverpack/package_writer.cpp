@@ -1,15 +1,18 @@
 #include "package_writer.h"
 
+#include "file_util.h"
 #include "packed_dib.h"
 #include "pe_checksum.h"
 
 #include "package/crc32.h"
 #include "package/package_format.h"
 #include "package/pe_image.h"
+#include "package/scoped_handles.h"
 #include "package/stub_check.h"
 #include "package/trailer.h"
 
 #include <stdint.h>
+#include <stdio.h>
 #include <string.h>
 #include <zlib.h>
 
@@ -56,7 +59,7 @@ std::string CheckContents(const PackageContents& contents)
         return "the compression level must be 0 to 9";
     // The installer inflates the document and logo into memory blocks and takes
     // a stream that inflates to nothing for a damaged one.
-    if (contents.saver.empty())
+    if (contents.saverPath.empty() && contents.saver.empty())
         return "the saver is empty";
     if (contents.hasDocument && contents.document.empty())
         return "the document is empty; the installer would take the package for damaged";
@@ -73,6 +76,9 @@ std::string CheckContents(const PackageContents& contents)
 
 namespace {
 
+// The saver's pieces: what is read, deflated and written at a time.
+constexpr size_t kPieceBytes = 64 * 1024;
+
 bool Deflate(const Bytes& data, int level, Bytes* out)
 {
     uLong bound = compressBound(uLong(data.size()));
@@ -84,70 +90,198 @@ bool Deflate(const Bytes& data, int level, Bytes* out)
     return true;
 }
 
-template <typename Record>
-void Append(Bytes* out, const Record& record)
-{
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&record);
-    out->insert(out->end(), bytes, bytes + sizeof record);
-}
-
 void CopyText(char* field, const std::string& text)
 {
     memcpy(field, text.data(), text.size());  // the field is zeroed and longer than the text
 }
 
+// Appends to the installer file and knows where its end is. The installer seeks
+// with signed 32-bit offsets, so a write that would carry the file past 2 GiB is
+// refused and remembered as such.
+class InstallerFile {
+public:
+    explicit InstallerFile(HFILE file) : file_(file) {}
+
+    uint32_t size() const { return size_; }
+    bool tooLarge() const { return tooLarge_; }
+
+    bool Append(const void* bytes, size_t count)
+    {
+        if (count > size_t(INT32_MAX) - size_) {
+            tooLarge_ = true;
+            return false;
+        }
+        if (count != 0 && _lwrite(file_, static_cast<LPCCH>(bytes), UINT(count)) != UINT(count))
+            return false;
+        size_ += uint32_t(count);
+        return true;
+    }
+    template <typename Record>
+    bool AppendRecord(const Record& record)
+    {
+        return Append(&record, sizeof record);
+    }
+    // Overwrites bytes already written, and comes back to the end.
+    bool WriteAt(uint32_t offset, const void* bytes, uint32_t count)
+    {
+        return _llseek(file_, LONG(offset), FILE_BEGIN) == LONG(offset) &&
+               _lwrite(file_, static_cast<LPCCH>(bytes), UINT(count)) == UINT(count) &&
+               _llseek(file_, 0, FILE_END) == LONG(size_);
+    }
+
+private:
+    HFILE file_;
+    uint32_t size_ = 0;
+    bool tooLarge_ = false;
+};
+
+// The saver in pieces of kPieceBytes, from its file or from memory alike, so
+// both give the same deflate output at every level.
+class SaverSource {
+public:
+    explicit SaverSource(const PackageContents& contents)
+        : contents_(contents), file_(contents.saverPath.empty() ? HFILE_ERROR : _lopen(contents.saverPath.c_str(), OF_READ))
+    {
+    }
+
+    bool opened() const { return contents_.saverPath.empty() || file_.valid(); }
+
+    // Up to kPieceBytes into `buffer`; 0 at the end. False when a read fails.
+    bool Read(uint8_t* buffer, size_t* got)
+    {
+        if (contents_.saverPath.empty()) {
+            size_t left = contents_.saver.size() - offset_;
+            *got = left < kPieceBytes ? left : kPieceBytes;
+            memcpy(buffer, contents_.saver.data() + offset_, *got);
+            offset_ += *got;
+            return true;
+        }
+        // _lread returns less than asked only at the end of the file.
+        UINT read = _lread(file_.get(), buffer, UINT(kPieceBytes));
+        if (read == UINT(HFILE_ERROR))
+            return false;
+        *got = read;
+        return true;
+    }
+
+private:
+    const PackageContents& contents_;
+    package::ScopedFile file_;
+    size_t offset_ = 0;
+};
+
+class ScopedDeflater {
+public:
+    ScopedDeflater() = default;
+    ~ScopedDeflater()
+    {
+        if (started_)
+            deflateEnd(&stream_);
+    }
+    ScopedDeflater(const ScopedDeflater&) = delete;
+    ScopedDeflater& operator=(const ScopedDeflater&) = delete;
+
+    bool Init(int level) { return started_ = deflateInit(&stream_, level) == Z_OK; }
+    z_stream& stream() { return stream_; }
+
+private:
+    z_stream stream_ = {};
+    bool started_ = false;
+};
+
+std::string WriteFailure(const InstallerFile& out, const std::string& name)
+{
+    return out.tooLarge() ? "the installer would be more than " + std::to_string(INT32_MAX) +
+                                " bytes; the stub can read at most 2 GiB"
+                          : "cannot write " + name;
+}
+
+// Deflates the saver into the installer, a piece at a time; *read gets the
+// saver's size. Empty on success, else why not.
+std::string DeflateSaver(const PackageContents& contents, const std::string& name, InstallerFile* out, uint64_t* read)
+{
+    const std::string saverName = contents.saverPath.empty() ? std::string("the saver") : contents.saverPath;
+    SaverSource source(contents);
+    if (!source.opened())
+        return "cannot read " + saverName + ": cannot open it";
+    ScopedDeflater deflater;
+    if (!deflater.Init(contents.level))
+        return "compression failed";
+    z_stream& stream = deflater.stream();
+    Bytes input(kPieceBytes), output(kPieceBytes);
+    *read = 0;
+    int flush = Z_NO_FLUSH;
+    while (flush != Z_FINISH) {
+        size_t got = 0;
+        if (!source.Read(input.data(), &got))
+            return "cannot read " + saverName + ": read error";
+        *read += got;
+        // The extraction counts the saver's bytes in 32 bits and the stub seeks
+        // with signed ones.
+        if (*read > uint64_t(INT32_MAX))
+            return "cannot read " + saverName + ": larger than 2 GiB";
+        flush = got == 0 ? Z_FINISH : Z_NO_FLUSH;
+        stream.next_in = input.data();
+        stream.avail_in = uInt(got);
+        do {
+            stream.next_out = output.data();
+            stream.avail_out = uInt(output.size());
+            if (deflate(&stream, flush) == Z_STREAM_ERROR)
+                return "compression failed";
+            if (!out->Append(output.data(), output.size() - stream.avail_out))
+                return WriteFailure(*out, name);
+        } while (stream.avail_out == 0);
+    }
+    if (*read == 0)
+        return saverName == "the saver" ? "the saver is empty" : "the saver " + saverName + " is empty";
+    return std::string();
+}
+
 // Signing recomputes the CheckSum, and so does removing the signature again;
 // written right here, the unsigned-again installer is this file byte for byte.
-void WritePeChecksum(Bytes* installer)
+// Summed over the finished file in pieces, then patched in.
+bool WritePeChecksum(HFILE file, InstallerFile* out)
 {
     package::PeImageFields fields;
-    if (!package::FindPeImageFields(package::BoundedReader::OverMemory(installer->data(), uint32_t(installer->size())), &fields))
-        return;
+    if (!package::FindPeImageFields(package::BoundedReader::OverFile(file, out->size()), &fields))
+        return true;
+    if (_llseek(file, 0, FILE_BEGIN) != 0)
+        return false;
     PeChecksum checksum(fields.checkSumOffset);
-    checksum.Add(installer->data(), installer->size());
-    uint32_t value = checksum.Value();
+    Bytes piece(kPieceBytes);
+    for (uint32_t done = 0; done < out->size();) {
+        UINT want = UINT(out->size() - done < kPieceBytes ? out->size() - done : kPieceBytes);
+        if (_lread(file, piece.data(), want) != want)
+            return false;
+        checksum.Add(piece.data(), want);
+        done += want;
+    }
+    uint8_t value[4];
     for (int i = 0; i < 4; ++i)
-        (*installer)[fields.checkSumOffset + i] = uint8_t(value >> (8 * i));
+        value[i] = uint8_t(checksum.Value() >> (8 * i));
+    return out->WriteAt(fields.checkSumOffset, value, sizeof value);
 }
 
 }  // namespace
 
-bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* layout, std::string* error)
+bool WritePackage(const PackageContents& contents, HFILE file, const std::string& name, PackageLayout* layout,
+                  std::string* error)
 {
     *error = CheckContents(contents);
     if (!error->empty())
         return false;
-
-    Bytes saver, document, logo;
-    if (!Deflate(contents.saver, contents.level, &saver) || (contents.hasDocument && !Deflate(contents.document, contents.level, &document)) ||
+    Bytes document, logo;
+    if ((contents.hasDocument && !Deflate(contents.document, contents.level, &document)) ||
         (contents.hasLogo && !Deflate(contents.logo, contents.level, &logo))) {
         *error = "compression failed";
         return false;
     }
-    uint64_t total = uint64_t(contents.stub.size()) + kHeaderRecordSize + kSaverRecordSize + saver.size() + kTrailerSize;
-    if (contents.hasDocument)
-        total += kDocumentRecordSize + document.size();
-    if (contents.hasLogo)
-        total += kLogoRecordSize + logo.size();
-    // Signing appends its table at an 8-byte boundary; an installer that already
-    // ends on one gets no padding, so removing the signature gives it back byte
-    // for byte. The zeros go after the last stream, inside its chunk, where no
-    // reader looks.
-    uint32_t padding = uint32_t((8 - total % 8) % 8);
-    total += padding;
-    Bytes* last = contents.hasLogo ? &logo : contents.hasDocument ? &document : &saver;
-    uint32_t lastStream = uint32_t(last->size());
-    last->resize(last->size() + padding, 0);
-    // The installer seeks with signed 32-bit offsets.
-    if (total > uint64_t(INT32_MAX)) {
-        *error = "the installer would be " + std::to_string(total) + " bytes; the stub can read at most 2 GiB";
-        return false;
-    }
-
     *layout = PackageLayout();
-    out->clear();
-    out->reserve(size_t(total));
-    out->insert(out->end(), contents.stub.begin(), contents.stub.end());
+    InstallerFile out(file);
+    auto failed = [&]() {
+        *error = WriteFailure(out, name);
+        return false;
+    };
 
     InstHeader header;
     memset(&header, 0, sizeof header);
@@ -158,18 +292,53 @@ bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* la
     memcpy(header.abTextMarker, kUtf8TextMarker, sizeof header.abTextMarker);
     CopyText(header.szTitle, contents.title);
     CopyText(header.szDescription, contents.description);
-    layout->headerOffset = uint32_t(out->size());
-    Append(out, header);
+    if (!out.Append(contents.stub.data(), contents.stub.size()))
+        return failed();
+    layout->headerOffset = out.size();
+    if (!out.AppendRecord(header))
+        return failed();
 
+    // The saver's record goes first with a length that is only known once its
+    // stream is written; it is written again then.
     InstScr saverRecord;
     memset(&saverRecord, 0, sizeof saverRecord);
     saverRecord.dwTag = kTagSaver;
-    saverRecord.dwLength = uint32_t(kSaverRecordSize + saver.size());
+    saverRecord.dwLength = kSaverRecordSize;
     CopyText(saverRecord.szFileName, contents.saverName);
-    layout->saverOffset = uint32_t(out->size());
-    layout->saverCompressed = last == &saver ? lastStream : uint32_t(saver.size());
-    Append(out, saverRecord);
-    out->insert(out->end(), saver.begin(), saver.end());
+    layout->saverOffset = out.size();
+    if (!out.AppendRecord(saverRecord))
+        return failed();
+    *error = DeflateSaver(contents, name, &out, &layout->saverSize);
+    if (!error->empty())
+        return false;
+    if (out.size() < layout->saverOffset + kSaverRecordSize + 2)  // a deflate stream is never shorter
+        return failed();
+    layout->saverCompressed = out.size() - layout->saverOffset - kSaverRecordSize;
+
+    uint64_t total = uint64_t(out.size()) + kTrailerSize;
+    if (contents.hasDocument)
+        total += kDocumentRecordSize + document.size();
+    if (contents.hasLogo)
+        total += kLogoRecordSize + logo.size();
+    // Signing appends its table at an 8-byte boundary; an installer that already
+    // ends on one gets no padding, so removing the signature gives it back byte
+    // for byte. The zeros go after the last stream, inside its chunk, where no
+    // reader looks.
+    uint32_t padding = uint32_t((8 - total % 8) % 8);
+    total += padding;
+    if (total > uint64_t(INT32_MAX)) {
+        *error = "the installer would be " + std::to_string(total) + " bytes; the stub can read at most 2 GiB";
+        return false;
+    }
+    Bytes* last = contents.hasLogo ? &logo : contents.hasDocument ? &document : nullptr;
+    const uint8_t zeros[8] = {};
+    if (last != nullptr)
+        last->resize(last->size() + padding, 0);
+    else if (!out.Append(zeros, padding))
+        return failed();
+    saverRecord.dwLength = out.size() - layout->saverOffset;
+    if (!out.WriteAt(layout->saverOffset, &saverRecord, sizeof saverRecord))
+        return failed();
 
     if (contents.hasDocument) {
         InstDoc record;
@@ -177,10 +346,10 @@ bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* la
         record.dwTag = kTagDocument;
         record.dwLength = uint32_t(kDocumentRecordSize + document.size());
         record.dwSize = uint32_t(contents.document.size());
-        layout->documentOffset = uint32_t(out->size());
-        layout->documentCompressed = last == &document ? lastStream : uint32_t(document.size());
-        Append(out, record);
-        out->insert(out->end(), document.begin(), document.end());
+        layout->documentOffset = out.size();
+        layout->documentCompressed = uint32_t(document.size() - (last == &document ? padding : 0));
+        if (!out.AppendRecord(record) || !out.Append(document.data(), document.size()))
+            return failed();
     }
     if (contents.hasLogo) {
         InstLogo record;
@@ -188,18 +357,36 @@ bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* la
         record.dwTag = kTagLogo;
         record.dwLength = uint32_t(kLogoRecordSize + logo.size());
         record.dwFormat = contents.logoAlpha ? kLogoAlphaMarker : 0;
-        layout->logoOffset = uint32_t(out->size());
-        layout->logoCompressed = lastStream;
-        Append(out, record);
-        out->insert(out->end(), logo.begin(), logo.end());
+        layout->logoOffset = out.size();
+        layout->logoCompressed = uint32_t(logo.size() - padding);
+        if (!out.AppendRecord(record) || !out.Append(logo.data(), logo.size()))
+            return failed();
     }
 
     InstEnd trailer = MakeTrailer(uint32_t(total), layout->headerOffset, header,
                                   ComputeStubCheck(contents.stub.data(), uint32_t(contents.stub.size())));
-    layout->trailerOffset = uint32_t(out->size());
-    Append(out, trailer);
-    WritePeChecksum(out);
+    layout->trailerOffset = out.size();
+    if (!out.AppendRecord(trailer) || out.size() != total || !WritePeChecksum(file, &out))
+        return failed();
+    layout->installerSize = out.size();
     return true;
+}
+
+bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* layout, std::string* error)
+{
+    std::string scratch;
+    if (!MakeScratchFile(&scratch, error))
+        return false;
+    bool written;
+    {
+        package::ScopedFile file(_lcreat(scratch.c_str(), 0));
+        written = file.valid() && WritePackage(contents, file.get(), scratch, layout, error);
+        if (!file.valid())
+            *error = "cannot write " + scratch;
+    }
+    written = written && ReadWholeFile(scratch, out, error);
+    remove(scratch.c_str());
+    return written;
 }
 
 }  // namespace saverpack

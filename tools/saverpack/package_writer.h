@@ -1,7 +1,10 @@
 // Lays out an installer: the stub's bytes, then the header, saver, document and
 // logo chunks, then the trailer with the header's checksum and the stub's
-// self-check, exactly as the installer's reader expects them.
+// self-check, exactly as the installer's reader expects them. The saver, the one
+// part that may be large, streams from its file through deflate into the output.
 #pragma once
+
+#include "compat/platform.h"
 
 #include <stdint.h>
 #include <string>
@@ -23,7 +26,8 @@ constexpr size_t kMaxFileName = 293;
 
 struct PackageContents {
     Bytes stub;
-    Bytes saver;
+    Bytes saver;            // the saver's bytes, unless saverPath is given
+    std::string saverPath;  // when not empty, the saver is read from this file in pieces
     std::string saverName;
     std::string title;
     std::string description;
@@ -47,6 +51,8 @@ struct PackageLayout {
     uint32_t logoOffset = 0;  // 0 when there is no logo
     uint32_t logoCompressed = 0;
     uint32_t trailerOffset = 0;
+    uint64_t saverSize = 0;  // bytes of saver read and deflated
+    uint32_t installerSize = 0;
 };
 
 // Empty when `name` may be the saver's installed file name; else why not.
@@ -55,8 +61,16 @@ std::string CheckFileName(const std::string& name);
 // Empty when the contents can be laid out; else the first reason it cannot.
 std::string CheckContents(const PackageContents& contents);
 
-// Builds the whole installer in memory. False with a reason for contents that
-// CheckContents refuses or a result too large for the installer to address.
+// Writes the installer into `file`, a new empty file open for reading and writing
+// (what _lcreat gives), called `name` in messages. Memory stays bounded whatever
+// the saver's size: it is deflated in pieces, its record's length written once
+// known, and the PE CheckSum summed in a second pass over the written file. False
+// with a reason for contents that CheckContents refuses, an unreadable saver, a
+// failed write or a result too large for the installer to address.
+bool WritePackage(const PackageContents& contents, HFILE file, const std::string& name, PackageLayout* layout,
+                  std::string* error);
+
+// The same installer in memory, written through a scratch file (for tests).
 bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* layout, std::string* error);
 
 }  // namespace saverpack
