@@ -44,8 +44,14 @@ test-win64: win64
 check: win32 test-host test-host-asan test-win32 repro-check fuzz-smoke
 	@echo "make check: all suites passed"
 
+# Where 32-bit programs cannot run, the demo runs the 64-bit build of the same sources.
 demo: host win32
-	scripts/demo.sh
+	@if scripts/can-run-32bit.sh; then \
+	  scripts/demo.sh; \
+	else \
+	  echo "make: this machine cannot run 32-bit programs; the demo runs the 64-bit build"; \
+	  $(MAKE) win64 && DEMO_WIN32_BUILD=build/win64 SAVERSTUB_WINEARCH=win64 scripts/demo.sh; \
+	fi
 
 # The packer from the native build, its stub from the win32 build.
 PREFIX ?= /usr/local

@@ -389,4 +389,34 @@ uint64_t FileSize(const std::string& path)
     return error ? 0 : size;
 }
 
+bool WritePeak(const std::string& resultPath, const Peak& peak)
+{
+    FILE* result = fopen(resultPath.c_str(), "w");
+    if (result == nullptr)
+        return false;
+    fprintf(result, "%llu %llu\n", static_cast<unsigned long long>(peak.before),
+            static_cast<unsigned long long>(peak.after));
+    return fclose(result) == 0;
+}
+
+bool RunSelfMeasured(const std::vector<std::string>& args, const std::string& resultPath, Peak* peak)
+{
+    if (RunSelf(args) != 0)
+        return false;
+    FILE* result = fopen(resultPath.c_str(), "r");
+    if (result == nullptr)
+        return false;
+    unsigned long long before = 0, after = 0;
+    bool ok = fscanf(result, "%llu %llu", &before, &after) == 2;
+    fclose(result);
+    peak->before = before;
+    peak->after = after;
+    return ok;
+}
+
+double KiB(uint64_t bytes)
+{
+    return double(bytes) / 1024.0;
+}
+
 }  // namespace bench

@@ -61,6 +61,17 @@ uint64_t PeakMemoryBytes();
 // Runs this program again with `args`; its exit code, or -1.
 int RunSelf(const std::vector<std::string>& args);
 
+// Peak memory of work done in a child of this program, read before and after
+// it: a spawned child's own figure would start from its parent's resident set.
+// The child writes its readings with WritePeak; RunSelfMeasured reads them.
+struct Peak {
+    uint64_t before = 0;
+    uint64_t after = 0;
+};
+bool WritePeak(const std::string& resultPath, const Peak& peak);
+bool RunSelfMeasured(const std::vector<std::string>& args, const std::string& resultPath, Peak* peak);
+double KiB(uint64_t bytes);
+
 void RemoveFile(const std::string& path);
 // Waits until the file's data is on the disk.
 void SyncFile(const std::string& path);

@@ -14,32 +14,12 @@ namespace bench {
 
 namespace {
 
-struct Peak {
-    uint64_t before = 0;  // after start-up, before extraction
-    uint64_t after = 0;
-};
-
 bool MeasureInChild(const Installer& installer, const std::string& destination, const std::string& resultPath,
                     Peak* peak)
 {
-    int status = RunSelf({"memory-child", installer.path, std::to_string(installer.saverOffset), destination,
-                          resultPath});
-    if (status != 0)
-        return false;
-    FILE* result = fopen(resultPath.c_str(), "r");
-    if (result == nullptr)
-        return false;
-    unsigned long long before = 0, after = 0;
-    bool ok = fscanf(result, "%llu %llu", &before, &after) == 2;
-    fclose(result);
-    peak->before = before;
-    peak->after = after;
-    return ok;
-}
-
-double KiB(uint64_t bytes)
-{
-    return double(bytes) / 1024.0;
+    return RunSelfMeasured({"memory-child", installer.path, std::to_string(installer.saverOffset), destination,
+                            resultPath},
+                           resultPath, peak);
 }
 
 }  // namespace
@@ -47,15 +27,11 @@ double KiB(uint64_t bytes)
 int MemoryChild(const std::string& installer, const std::string& offset, const std::string& destination,
                 const std::string& resultPath)
 {
-    uint64_t before = PeakMemoryBytes();
+    Peak peak;
+    peak.before = PeakMemoryBytes();
     int written = WriteSaverFile(destination.c_str(), installer.c_str(), DWORD(strtoul(offset.c_str(), nullptr, 10)));
-    uint64_t after = PeakMemoryBytes();
-    FILE* result = fopen(resultPath.c_str(), "w");
-    if (result == nullptr)
-        return 1;
-    fprintf(result, "%llu %llu\n", static_cast<unsigned long long>(before), static_cast<unsigned long long>(after));
-    fclose(result);
-    return written == 1 ? 0 : 1;
+    peak.after = PeakMemoryBytes();
+    return WritePeak(resultPath, peak) && written == 1 ? 0 : 1;
 }
 
 int MemoryBenchmark()

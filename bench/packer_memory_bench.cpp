@@ -15,56 +15,21 @@
 
 namespace bench {
 
-namespace {
-
-struct Peak {
-    uint64_t before = 0;  // after start-up, before the command
-    uint64_t after = 0;
-};
-
-bool MeasureInChild(const std::vector<std::string>& command, const std::string& resultPath, Peak* peak)
-{
-    std::vector<std::string> args{"packer-child", resultPath};
-    args.insert(args.end(), command.begin(), command.end());
-    if (RunSelf(args) != 0)
-        return false;
-    FILE* result = fopen(resultPath.c_str(), "r");
-    if (result == nullptr)
-        return false;
-    unsigned long long before = 0, after = 0;
-    bool ok = fscanf(result, "%llu %llu", &before, &after) == 2;
-    fclose(result);
-    peak->before = before;
-    peak->after = after;
-    return ok;
-}
-
-double KiB(uint64_t bytes)
-{
-    return double(bytes) / 1024.0;
-}
-
-}  // namespace
-
 int PackerChild(const std::string& resultPath, const std::vector<std::string>& command)
 {
     std::vector<const char*> argv{"saverpack"};
     for (const std::string& arg : command)
         argv.push_back(arg.c_str());
     std::ostringstream out, err;
-    uint64_t before = PeakMemoryBytes();
+    Peak peak;
+    peak.before = PeakMemoryBytes();
     int code = saverpack::RunSaverpack(int(argv.size()), argv.data(), out, err);
-    uint64_t after = PeakMemoryBytes();
+    peak.after = PeakMemoryBytes();
     if (code != 0) {
         fprintf(stderr, "saverpack %s: %s%s", command.front().c_str(), out.str().c_str(), err.str().c_str());
         return 1;
     }
-    FILE* result = fopen(resultPath.c_str(), "w");
-    if (result == nullptr)
-        return 1;
-    fprintf(result, "%llu %llu\n", static_cast<unsigned long long>(before), static_cast<unsigned long long>(after));
-    fclose(result);
-    return 0;
+    return WritePeak(resultPath, peak) ? 0 : 1;
 }
 
 int PackerMemoryBenchmark(const std::string& stubPath)
@@ -85,7 +50,9 @@ int PackerMemoryBenchmark(const std::string& stubPath)
             {"extract", installer, extracted},
         };
         for (int c = 0; c < 3; ++c) {
-            if (!MeasureInChild(runs[c], result, &peaks[i][c]) || (c == 2 && FileSize(extracted) != sizes[i])) {
+            std::vector<std::string> child{"packer-child", result};
+            child.insert(child.end(), runs[c].begin(), runs[c].end());
+            if (!RunSelfMeasured(child, result, &peaks[i][c]) || (c == 2 && FileSize(extracted) != sizes[i])) {
                 fprintf(stderr, "saverpack %s failed on the %llu MiB saver\n", commands[c],
                         static_cast<unsigned long long>(sizes[i] / kMiB));
                 return 1;

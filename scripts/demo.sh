@@ -62,7 +62,9 @@ fi
 
 # On the user's screen. The prefix is made while DISPLAY is set: a prefix whose
 # server started without a screen never shows windows on one later.
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# SAVERSTUB_WINEARCH=win64 runs the 64-bit build, on machines that cannot run 32-bit programs.
+export WINEPREFIX=$prefix WINEARCH=${SAVERSTUB_WINEARCH:-win32} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source scripts/wine-env.sh
 stop_wine() {
   timeout 20 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
 }
@@ -73,12 +75,12 @@ scripts/make-wine-prefix.sh "$prefix"
 wineserver -k 2>/dev/null || true
 # A fresh prefix opens no program for .DOC files; Windows without a word
 # processor of its own opens them with WordPad, as the prefix does for .RTF.
-wine reg add 'HKCR\.doc' /ve /d rtffile /f </dev/null >/dev/null 2>&1 ||
+"$WINE" reg add 'HKCR\.doc' /ve /d rtffile /f </dev/null >/dev/null 2>&1 ||
   echo "demo: .DOC files could not be given to WordPad; the installer will skip its document"
 trap 'wineserver -k 2>/dev/null; exit 130' INT TERM
 status=0
 # The user takes as long as the user likes: no time limit on this one.
-wine "$output" </dev/null >"$demo_dir/wine.log" 2>&1 || status=$?
+"$WINE" "$output" </dev/null >"$demo_dir/wine.log" 2>&1 || status=$?
 trap - INT TERM
 stop_wine
 echo "The installer ended with exit status $status (it always ends with 1)"

@@ -62,7 +62,7 @@ class WalkError(Exception):
 
 def wine_env(prefix, display=None):
     env = dict(os.environ)
-    env.update(WINEPREFIX=str(prefix), WINEARCH="win32", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.update(WINEPREFIX=str(prefix), WINEARCH=harness.WINEARCH, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
     if display is not None:
         env["DISPLAY"] = display
     return env
@@ -73,7 +73,7 @@ def run_wine(prefix, args, display=None, limit=STEP_LIMIT):
     may inherit whatever it writes to and outlive it."""
     with tempfile.TemporaryFile() as out:
         try:
-            status = subprocess.run(["wine"] + args, env=wine_env(prefix, display), stdin=subprocess.DEVNULL,
+            status = subprocess.run([harness.WINE] + args, env=wine_env(prefix, display), stdin=subprocess.DEVNULL,
                                     stdout=out, stderr=subprocess.STDOUT, timeout=limit,
                                     start_new_session=True).returncode
         except subprocess.TimeoutExpired:
@@ -258,7 +258,7 @@ class DemoSession(harness.Harness):
         self.demo_prefix.parent.mkdir(parents=True, exist_ok=True)
         subprocess.run(["cp", "-a", str(self.template), str(self.demo_prefix)], check=True, timeout=120)
         self.prefix = self.demo_prefix
-        subprocess.run(["wine", "cmd", "/c", "exit"], env=self.wine_env(), stdin=subprocess.DEVNULL,
+        subprocess.run([harness.WINE, "cmd", "/c", "exit"], env=self.wine_env(), stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, start_new_session=True)
 
     def stop_wineserver(self):
