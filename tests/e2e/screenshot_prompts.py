@@ -60,7 +60,7 @@ def main():
         h.new_prefix()
         data = installer_writer.build_installer(
             h.stub.read_bytes(), title=UTF8_TITLE, description=UTF8_DESCRIPTION, colour=0x00C0A020, timeout=10,
-            saver_name="AURORA.SCR", logo=screenshot_backdrop.demo_logo(), utf8=True)
+            saver_name="AURORA.SCR", logo=installer_writer.demo_logo(), logo_alpha=True, utf8=True)
         stub = h.launch(h.write_installer("AuroraSetup.exe", data))
         window = h.driver("window", "VelquorInstaller")
         prompt = h.driver("dialog", window["pid"], "--control", install_run.IDC_MINUTES_SPIN)
