@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """saverpack.exe under Wine: texts typed in any script arrive in the package as
-UTF-8, and a path the ANSI code page can hold still works. Wine hands a
+UTF-8, and a path the ANSI code page can hold still works and is printed in
+UTF-8. Wine hands a
 program's arguments on through the Unix locale, so the runs use a UTF-8 one.
 
     test_saverpack_exe.py WINE_RUN SAVERPACK_EXE STUB
@@ -55,6 +56,10 @@ def main():
                                                                "written" if path.is_file() else "missing",
                                                                log.read_bytes()))
                 continue
+            # Paths reach the ANSI file calls as before, and are printed in UTF-8
+            # like everything else.
+            if ("wrote %s," % output).encode("utf-8") not in log.read_bytes():
+                failures.append("%s: no UTF-8 'wrote %s' in %r" % (name, output, log.read_bytes()))
             got = header_texts(path.read_bytes())
             expected = (b"utf8", title.encode("utf-8"), description.encode("utf-8"))
             if got != expected:

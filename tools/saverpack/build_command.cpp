@@ -140,33 +140,33 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         if (!FindStub(executable, [](const char* name) -> const char* { return getenv(name); }, &stubPath, &error))
             return Fail(err, unknown.empty() ? error : error + ": " + unknown);
         if (SamePath(output, stubPath))
-            return Fail(err, "the output " + output + " is the stub; it would be destroyed");
+            return Fail(err, "the output " + DisplayPath(output) + " is the stub; it would be destroyed");
     }
 
     for (const char* input : {"--stub", "--saver", "--document", "--logo"}) {
         if (line.Has(input) && SamePath(output, line.Value(input)))
-            return Fail(err, "the output " + output + " is the file given with " + input +
+            return Fail(err, "the output " + DisplayPath(output) + " is the file given with " + input +
                                  "; it would be destroyed");
     }
 
     // Windows will not replace a read-only file, but Wine and POSIX renames would.
     if (IsReadOnlyFile(output))
-        return Fail(err, "the output " + output + " is read-only");
+        return Fail(err, "the output " + DisplayPath(output) + " is read-only");
 
     if (!ReadWholeFile(stubPath, &contents.stub, &error))
         return Fail(err, error);
     if (LoadedPackage(stubPath).valid())
-        return Fail(err, "the stub " + stubPath + " already carries an installer package; give the bare stub");
+        return Fail(err, "the stub " + DisplayPath(stubPath) + " already carries an installer package; give the bare stub");
     if (contents.stub.size() >= package::kTrailerSize &&
         memcmp(contents.stub.data() + contents.stub.size() - package::kTrailerSize, "iend", 4) == 0)
-        err << "saverpack: warning: the stub " << stubPath
+        err << "saverpack: warning: the stub " << DisplayPath(stubPath)
             << " ends like an installer whose package is damaged; that package becomes part of the stub image\n";
     // The saver may be large: it is read in pieces while it is written.
     uint32_t saverSize = 0;
     if (!CheckInputFile(saverPath, &saverSize, &error))
         return Fail(err, error);
     if (saverSize == 0)
-        return Fail(err, "the saver " + saverPath + " is empty");
+        return Fail(err, "the saver " + DisplayPath(saverPath) + " is empty");
     contents.saverPath = saverPath;
     if (line.Has("--document")) {
         contents.hasDocument = true;
@@ -194,7 +194,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     bool written;
     {
         package::ScopedFile file(_lcreat(temporary.c_str(), 0));
-        error = "cannot write " + temporary;
+        error = "cannot write " + DisplayPath(temporary);
         written = file.valid() && WritePackage(contents, file.get(), temporary, &layout, &error);
     }
     if (!written) {
@@ -209,8 +209,8 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (!ReplaceWith(temporary, output, &error))
         return Fail(err, error);
 
-    out << "wrote " << output << ", " << layout.installerSize << " bytes\n";
-    out << "  stub      " << stubPath << ", " << contents.stub.size() << " bytes\n";
+    out << "wrote " << DisplayPath(output) << ", " << layout.installerSize << " bytes\n";
+    out << "  stub      " << DisplayPath(stubPath) << ", " << contents.stub.size() << " bytes\n";
     out << "  saver     " << contents.saverName << ", " << layout.saverSize << " bytes, " << layout.saverCompressed
         << " compressed\n";
     if (contents.hasDocument)

@@ -11,27 +11,52 @@
 #include <string.h>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace saverpack {
+
+std::string DisplayPath(const std::string& path)
+{
+#ifdef _WIN32
+    if (path.empty())
+        return path;
+    int wideSize = MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0);
+    if (wideSize <= 0)
+        return path;
+    std::wstring wide(size_t(wideSize), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), &wide[0], wideSize);
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return path;
+    std::string utf8(size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, &utf8[0], size, nullptr, nullptr);
+    return utf8;
+#else
+    return path;
+#endif
+}
 
 bool CheckInputFile(const std::string& path, uint32_t* size, std::string* error)
 {
     std::error_code ec;
     fs::file_status status = fs::status(path, ec);
     if (ec || !fs::exists(status)) {
-        *error = "cannot read " + path + ": no such file";
+        *error = "cannot read " + DisplayPath(path) + ": no such file";
         return false;
     }
     if (!fs::is_regular_file(status)) {
-        *error = "cannot read " + path + ": not a regular file";
+        *error = "cannot read " + DisplayPath(path) + ": not a regular file";
         return false;
     }
     uintmax_t bytes = fs::file_size(path, ec);
     // The stub addresses its own file with signed 32-bit offsets; nothing larger
     // can take part in a package.
     if (ec || bytes > uintmax_t(INT32_MAX)) {
-        *error = "cannot read " + path + ": larger than 2 GiB";
+        *error = "cannot read " + DisplayPath(path) + ": larger than 2 GiB";
         return false;
     }
     *size = uint32_t(bytes);
@@ -45,12 +70,12 @@ bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error)
         return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        *error = "cannot read " + path + ": cannot open it";
+        *error = "cannot read " + DisplayPath(path) + ": cannot open it";
         return false;
     }
     bytes->resize(size);
     if (size != 0 && !in.read(reinterpret_cast<char*>(bytes->data()), std::streamsize(size))) {
-        *error = "cannot read " + path + ": read error";
+        *error = "cannot read " + DisplayPath(path) + ": read error";
         return false;
     }
     return true;
@@ -105,7 +130,7 @@ bool MakeTemporaryBeside(const std::string& path, std::string* temporary, std::s
     char name[MAX_PATH];
     if (!package::DirectoryOf(path.c_str(), directory, sizeof directory) ||
         GetTempFileNameA(directory, "SPK", 0, name) == 0) {
-        *error = "cannot create a file beside " + path;
+        *error = "cannot create a file beside " + DisplayPath(path);
         return false;
     }
     *temporary = name;
@@ -117,7 +142,7 @@ bool ReplaceWith(const std::string& temporary, const std::string& path, std::str
     if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     remove(temporary.c_str());
-    *error = "cannot write " + path + " (a directory, read-only, or not writable)";
+    *error = "cannot write " + DisplayPath(path) + " (a directory, read-only, or not writable)";
     return false;
 }
 

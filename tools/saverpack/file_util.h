@@ -17,6 +17,11 @@ bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error);
 // an existing regular file of at most 2 GiB. Its size in *size.
 bool CheckInputFile(const std::string& path, uint32_t* size, std::string* error);
 
+// A path as saverpack prints it: in UTF-8, like everything else it prints. On
+// Windows the paths it works with are in the ANSI code page, as the file calls
+// take them; elsewhere they are printed as given.
+std::string DisplayPath(const std::string& path);
+
 // The last component of a path, cut at "/", "\\" or a drive's ":".
 std::string BaseName(const std::string& path);
 

@@ -34,7 +34,7 @@ bool WalkFile(const std::string& path, PackageWalk* walk, std::string* error)
         return false;
     package::ScopedFile file(_lopen(path.c_str(), OF_READ));
     if (!file.valid()) {
-        *error = "cannot read " + path + ": cannot open it";
+        *error = "cannot read " + DisplayPath(path) + ": cannot open it";
         return false;
     }
     *walk = WalkPackage(package::BoundedReader::OverFile(file.get(), size));
@@ -66,7 +66,7 @@ std::string WhyRefused(const PackageWalk& walk)
 void PrintValid(std::ostream& out, const std::string& path, const LoadedPackage& loaded, const PackageWalk& walk)
 {
     const package::InstHeader& header = loaded.header();
-    out << path << ": valid installer\n";
+    out << DisplayPath(path) << ": valid installer\n";
     // Always UTF-8 out: marked texts are that already, older ones are taken as
     // Windows-1252, the code page of the systems they were mostly made on.
     const bool utf8 = package::HasUtf8Texts(header);
@@ -129,7 +129,7 @@ int RunInspect(int argc, const char* const* argv, std::ostream& out, std::ostrea
     }
     LoadedPackage loaded(path);
     if (!loaded.valid()) {
-        out << path << ": damaged installer: " << WhyRefused(walk) << "\n";
+        out << DisplayPath(path) << ": damaged installer: " << WhyRefused(walk) << "\n";
         PrintChunks(out, walk);
         return kExitFailure;
     }
@@ -173,18 +173,18 @@ int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostrea
         return kExitFailure;
     }
     if (SamePath(path, destination)) {
-        err << "saverpack: DEST is the installer " << path << " itself; it would be destroyed\n";
+        err << "saverpack: DEST is the installer " << DisplayPath(path) << " itself; it would be destroyed\n";
         return kExitFailure;
     }
     LoadedPackage loaded(path);
     if (!loaded.valid()) {
         PackageWalk walk;
         WalkFile(path, &walk, &error);
-        err << "saverpack: " << path << " is a damaged installer: " << WhyRefused(walk) << "\n";
+        err << "saverpack: " << DisplayPath(path) << " is a damaged installer: " << WhyRefused(walk) << "\n";
         return kExitFailure;
     }
     if (!loaded.hasSaver()) {
-        err << "saverpack: " << path << " holds no saver\n";
+        err << "saverpack: " << DisplayPath(path) << " holds no saver\n";
         return kExitFailure;
     }
     if (WriteSaverFile(destination.c_str(), path.c_str(), loaded.saverOffset()) != 1) {
@@ -192,12 +192,12 @@ int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostrea
         std::string reason = InflateSaverToNowhere(path, loaded.saverOffset(), &size, &error)
                                  ? "it cannot be written there"
                                  : error;
-        err << "saverpack: the saver was not written to " << destination << ": " << reason << "; " << destination
+        err << "saverpack: the saver was not written to " << DisplayPath(destination) << ": " << reason << "; " << DisplayPath(destination)
             << " is as it was\n";
         return kExitFailure;
     }
     std::error_code ec;
-    out << "wrote " << loaded.saver().szFileName << " to " << destination << ", "
+    out << "wrote " << loaded.saver().szFileName << " to " << DisplayPath(destination) << ", "
         << std::filesystem::file_size(destination, ec) << " bytes\n";
     return kExitSuccess;
 }

@@ -8,11 +8,40 @@
 
 #include <string>
 #include <vector>
+#include <windows.h>
+
+namespace {
+
+// saverpack prints UTF-8; a console shows it as such only while its output code
+// page says so. The console's own code page is put back at the end.
+class Utf8ConsoleOutput {
+public:
+    Utf8ConsoleOutput() : previous_(GetConsoleOutputCP())
+    {
+        if (previous_ != 0 && previous_ != CP_UTF8)
+            SetConsoleOutputCP(CP_UTF8);
+    }
+    ~Utf8ConsoleOutput()
+    {
+        std::cout.flush();
+        std::cerr.flush();
+        if (previous_ != 0 && previous_ != CP_UTF8)
+            SetConsoleOutputCP(previous_);
+    }
+    Utf8ConsoleOutput(const Utf8ConsoleOutput&) = delete;
+    Utf8ConsoleOutput& operator=(const Utf8ConsoleOutput&) = delete;
+
+private:
+    UINT previous_;  // 0 without a console
+};
+
+}  // namespace
 #endif
 
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
+    Utf8ConsoleOutput console;
     std::vector<std::string> args = saverpack::WideCommandLineArguments();
     if (!args.empty()) {
         std::vector<const char*> pointers;

@@ -1,5 +1,7 @@
 #include "stub_location.h"
 
+#include "file_util.h"
+
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -33,7 +35,7 @@ bool FindStub(const std::string& executable, const EnvironmentLookup& lookup, st
     const char* named = lookup(kStubVariable);
     if (named != nullptr && *named != '\0') {
         if (!Exists(named)) {
-            *error = std::string("the stub ") + named + " named by " + kStubVariable + " does not exist";
+            *error = "the stub " + DisplayPath(named) + " named by " + kStubVariable + " does not exist";
             return false;
         }
         *stub = named;
@@ -66,7 +68,7 @@ bool FindStub(const std::string& executable, const EnvironmentLookup& lookup, st
             *stub = candidate;
             return true;
         }
-        looked += "\n  no " + candidate;
+        looked += "\n  no " + DisplayPath(candidate);
     }
     *error = looked;
     return false;
