@@ -82,7 +82,8 @@ void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD ro
     info.header.biClrImportant = 0;
     info.header.biSizeImage = layout.bitsSize;
     memcpy(info.colours, bytes + layout.headerSize, layout.colourCount * sizeof(RGBQUAD));
-    if (blendAlpha && layout.bitCount == 32 && BlendPremultiplied(dc, x, y, info.header, bytes + layout.bitsOffset, layout))
+    if (blendAlpha && layout.bitCount == 32 &&
+        BlendPremultiplied(dc, x, y, info.header, bytes + layout.bitsOffset, layout))
         return;
 
     // Declared in this order so that clean-up runs in the reverse one: the bitmap

@@ -1,12 +1,14 @@
 // The writer's layout against the tests' own package builder, and against the
 // installer's reader.
 #include "dib_encode.h"
+#include "file_util.h"
 #include "loaded_package.h"
 #include "package_writer.h"
 #include "pe_checksum.h"
 
 #include "package/crc32.h"
 #include "package/package_format.h"
+#include "package/scoped_handles.h"
 #include "package/stub_check.h"
 #include "support/package_builder.h"
 #include "support/pe_stub.h"
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -51,12 +54,30 @@ PackageContents BaseContents()
     return contents;
 }
 
+// The installer WritePackage writes, read back from a scratch file.
+bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* layout, std::string* error)
+{
+    std::string scratch;
+    if (!saverpack::MakeScratchFile(&scratch, error))
+        return false;
+    bool written;
+    {
+        package::ScopedFile file(_lcreat(scratch.c_str(), 0));
+        written = file.valid() && saverpack::WritePackage(contents, file.get(), scratch, layout, error);
+        if (!file.valid())
+            *error = "cannot write " + scratch;
+    }
+    written = written && saverpack::ReadWholeFile(scratch, out, error);
+    remove(scratch.c_str());
+    return written;
+}
+
 Bytes Build(const PackageContents& contents, PackageLayout* layout = nullptr)
 {
     Bytes out;
     PackageLayout ignored;
     std::string error;
-    EXPECT_TRUE(saverpack::BuildPackage(contents, &out, layout != nullptr ? layout : &ignored, &error)) << error;
+    EXPECT_TRUE(BuildPackage(contents, &out, layout != nullptr ? layout : &ignored, &error)) << error;
     return out;
 }
 
@@ -205,7 +226,7 @@ TEST(BuildPackage, RefusesWhatTheRecordsCannotHoldOrTheInstallerWouldRefuse)
         Bytes out{1, 2, 3};
         PackageLayout layout;
         std::string error;
-        EXPECT_FALSE(saverpack::BuildPackage(contents, &out, &layout, &error)) << c.name;
+        EXPECT_FALSE(BuildPackage(contents, &out, &layout, &error)) << c.name;
         EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
     }
 }
@@ -262,6 +283,6 @@ TEST(BuildPackage, WritesThePeChecksumAndRefusesASignedStub)
     Bytes out;
     PackageLayout layout;
     std::string error;
-    EXPECT_FALSE(saverpack::BuildPackage(contents, &out, &layout, &error));
+    EXPECT_FALSE(BuildPackage(contents, &out, &layout, &error));
     EXPECT_NE(error.find("sign the installer, not the stub"), std::string::npos) << error;
 }

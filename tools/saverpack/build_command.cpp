@@ -173,7 +173,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         if (!ReadWholeFile(line.Value("--document"), &contents.document, &error))
             return Fail(err, error);
         if (contents.document.empty())
-            return Fail(err, "the document " + line.Value("--document") +
+            return Fail(err, "the document " + DisplayPath(line.Value("--document")) +
                                  " is empty; the installer would take the package for damaged");
     }
     DibFacts logoFacts;
@@ -183,7 +183,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         if (!ReadWholeFile(line.Value("--logo"), &file, &error))
             return Fail(err, error);
         if (!LogoDibFromFile(file, &contents.logo, &logoFacts, &error))
-            return Fail(err, "the logo " + line.Value("--logo") + " cannot be used: " + error);
+            return Fail(err, "the logo " + DisplayPath(line.Value("--logo")) + " cannot be used: " + error);
         contents.logoAlpha = logoFacts.alpha;
     }
 

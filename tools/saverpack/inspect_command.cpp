@@ -192,8 +192,8 @@ int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostrea
         std::string reason = InflateSaverToNowhere(path, loaded.saverOffset(), &size, &error)
                                  ? "it cannot be written there"
                                  : error;
-        err << "saverpack: the saver was not written to " << DisplayPath(destination) << ": " << reason << "; " << DisplayPath(destination)
-            << " is as it was\n";
+        err << "saverpack: the saver was not written to " << DisplayPath(destination) << ": " << reason << "; "
+            << DisplayPath(destination) << " is as it was\n";
         return kExitFailure;
     }
     std::error_code ec;

@@ -276,8 +276,8 @@ PackageWalk WalkPackage(const package::BoundedReader& file)
         return walk;
     }
     if (check != stubCheck) {
-        walk.problem = "the stub image (the first " + Str(header) + " bytes) has been changed: its self-check is " + Hex32(check) + ", the trailer expects " +
-                       Hex32(stubCheck);
+        walk.problem = "the stub image (the first " + Str(header) + " bytes) has been changed: its self-check is " +
+                       Hex32(check) + ", the trailer expects " + Hex32(stubCheck);
         return walk;
     }
     if (!seenSaver)

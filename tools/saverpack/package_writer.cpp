@@ -52,8 +52,8 @@ std::string CheckContents(const PackageContents& contents)
     if (contents.colour > 0x00FFFFFFu)
         return "the colour has bits above 24";
     package::PeImageFields fields;
-    if (package::FindPeImageFields(package::BoundedReader::OverMemory(contents.stub.data(), uint32_t(contents.stub.size())), &fields) &&
-        (fields.certificateOffset != 0 || fields.certificateSize != 0))
+    const auto stub = package::BoundedReader::OverMemory(contents.stub.data(), uint32_t(contents.stub.size()));
+    if (package::FindPeImageFields(stub, &fields) && (fields.certificateOffset != 0 || fields.certificateSize != 0))
         return "the stub is signed; sign the installer, not the stub";
     if (contents.level < 0 || contents.level > 9)
         return "the compression level must be 0 to 9";
@@ -370,23 +370,6 @@ bool WritePackage(const PackageContents& contents, HFILE file, const std::string
         return failed();
     layout->installerSize = out.size();
     return true;
-}
-
-bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* layout, std::string* error)
-{
-    std::string scratch;
-    if (!MakeScratchFile(&scratch, error))
-        return false;
-    bool written;
-    {
-        package::ScopedFile file(_lcreat(scratch.c_str(), 0));
-        written = file.valid() && WritePackage(contents, file.get(), scratch, layout, error);
-        if (!file.valid())
-            *error = "cannot write " + scratch;
-    }
-    written = written && ReadWholeFile(scratch, out, error);
-    remove(scratch.c_str());
-    return written;
 }
 
 }  // namespace saverpack

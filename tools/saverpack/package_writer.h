@@ -70,7 +70,4 @@ std::string CheckContents(const PackageContents& contents);
 bool WritePackage(const PackageContents& contents, HFILE file, const std::string& name, PackageLayout* layout,
                   std::string* error);
 
-// The same installer in memory, written through a scratch file (for tests).
-bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* layout, std::string* error);
-
 }  // namespace saverpack
