@@ -15,8 +15,10 @@ deps:
 build: host host-asan win32
 
 # Configure once; after that the build itself re-runs CMake when it must.
+configure = @test -f build/$(1)/CMakeCache.txt || cmake --preset $(1)
+
 $(PRESETS): deps
-	@test -f build/$@/CMakeCache.txt || cmake --preset $@
+	$(call configure,$@)
 	cmake --build build/$@ -j$(JOBS)
 
 test-host: host
@@ -56,8 +58,8 @@ demo: host win32
 # The packer from the native build, its stub from the win32 build.
 PREFIX ?= /usr/local
 install: deps
-	@test -f build/win32/CMakeCache.txt || cmake --preset win32
-	@test -f build/host/CMakeCache.txt || cmake --preset host
+	$(call configure,win32)
+	$(call configure,host)
 	cmake --build build/win32 -j$(JOBS) --target saverstub
 	cmake --build build/host -j$(JOBS) --target saverpack
 	cmake --install build/host --prefix "$(PREFIX)" --strip
@@ -67,7 +69,7 @@ install: deps
 VERSION := $(shell sed -n 's/^project.saverstub VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DIST_ZIP := saverpack-$(VERSION)-win32.zip
 dist: deps
-	@test -f build/win32/CMakeCache.txt || cmake --preset win32
+	$(call configure,win32)
 	cmake --build build/win32 -j$(JOBS) --target dist
 	@mkdir -p build/dist
 	cp build/win32/dist/$(DIST_ZIP) build/dist/$(DIST_ZIP)
