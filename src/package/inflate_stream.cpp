@@ -1,5 +1,6 @@
 #include "package/inflate_stream.h"
 
+#include "package/installer_state.h"
 #include "package/package_format.h"
 #include "package/scoped_handles.h"
 
@@ -150,13 +151,14 @@ public:
 private:
     static constexpr UINT kWriteBytes = 256 * 1024;
 
-    // A short write shows the "Ooops" box and fails; the caller stops at once,
-    // so the box is shown once.
+    // A short write shows the "Ooops" box (unless the run is silent) and fails;
+    // the caller stops at once, so the box is shown once.
     bool Write(const unsigned char* bytes, UINT n)
     {
         if (_lwrite(destination_, reinterpret_cast<LPCCH>(bytes), n) == n)
             return true;
-        MessageBoxA(nullptr, "Ooops", "Yo...", MB_OK);
+        if (!silentRun)
+            MessageBoxA(nullptr, "Ooops", "Yo...", MB_OK);
         return false;
     }
 

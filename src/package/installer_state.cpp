@@ -8,10 +8,12 @@ package::InstHeader instheader;
 package::InstScr instscr;
 package::InstDoc instdoc;
 package::InstLogo instlogo;
+package::InstApp instapp;
 package::InstEnd instend;
 DWORD scrpos;
 HGLOBAL doc;
 HGLOBAL image;
+bool silentRun;
 
 void ClearInstallerRecords()
 {
@@ -19,6 +21,7 @@ void ClearInstallerRecords()
     memset(&instscr, 0, sizeof instscr);
     memset(&instdoc, 0, sizeof instdoc);
     memset(&instlogo, 0, sizeof instlogo);
+    memset(&instapp, 0, sizeof instapp);
 }
 
 void ReleaseInstallerBlocks()

@@ -12,13 +12,17 @@ extern package::InstHeader instheader;
 extern package::InstScr instscr;
 extern package::InstDoc instdoc;
 extern package::InstLogo instlogo;
+extern package::InstApp instapp;  // dwTag is kTagApp when the package asks to be registered
 extern package::InstEnd instend;
 extern DWORD scrpos;   // file offset of the saver chunk; 0 when there is none
 extern HGLOBAL doc;    // inflated document, or NULL
 extern HGLOBAL image;  // inflated logo (packed DIB), or NULL
+// True for a silent run (/S): nothing may be shown, not even a message box,
+// because nobody may be there to answer it.
+extern bool silentRun;
 
-// Zeroes the header, saver, document and logo records (the trailer is read first
-// and needs no clearing).
+// Zeroes the header, saver, document, logo and app records (the trailer is read
+// first and needs no clearing).
 void ClearInstallerRecords();
 
 // Frees the document and logo blocks and sets them to NULL.

@@ -1,3 +1,4 @@
 #include "ui/app_globals.h"
 
 HWND hMainWindow;
+actions::Switches commandSwitches;

@@ -6,6 +6,7 @@
 #include "actions/preview.h"
 #include "package/installer_state.h"
 #include "res/resource_ids.h"
+#include "ui/app_globals.h"
 
 #include <commctrl.h>
 #include <stdio.h>
@@ -34,9 +35,12 @@ void OnInitDialog(HWND hDlg)
 {
     ApplySpinConfiguration(hDlg);
     // The package's proposal is shown as it is, even outside the arrows' range;
-    // Install brings it into range.
-    SetDlgItemInt(hDlg, IDC_MINUTES, instheader.nTimeout, FALSE);
-    SendDlgItemMessageA(hDlg, IDC_MAKE_DEFAULT, BM_SETCHECK, BST_CHECKED, 0);
+    // Install brings it into range. A /TIMEOUT or /NOACTIVATE given to the
+    // installer replaces what the package proposes.
+    const unsigned minutes = commandSwitches.timeout != 0 ? commandSwitches.timeout : instheader.nTimeout;
+    SetDlgItemInt(hDlg, IDC_MINUTES, minutes, FALSE);
+    SendDlgItemMessageA(hDlg, IDC_MAKE_DEFAULT, BM_SETCHECK, commandSwitches.noActivate ? BST_UNCHECKED : BST_CHECKED,
+                        0);
 
     char prompt[8192];
     snprintf(prompt, sizeof prompt, kPromptFormat, instheader.szTitle);

@@ -1,13 +1,17 @@
 // The whole installation, run inside one dispatch of WM_STARTINSTALL: prompt,
 // wait box, the saver written into the Windows directory, activation, document,
-// done prompt, and the request to close.
+// done prompt, and the request to close. A silent run does only the middle of
+// it, the part that changes the system, with the same code.
 #include "ui/install_sequence.h"
 
 #include "actions/default_saver.h"
 #include "actions/document.h"
+#include "actions/exit_status.h"
 #include "package/installer_state.h"
+#include "package/reader.h"
 #include "package/saver_extract.h"
 #include "res/resource_ids.h"
+#include "ui/app_globals.h"
 #include "ui/dialogs.h"
 #include "ui/header_text.h"
 
@@ -15,6 +19,8 @@
 #include <string.h>
 
 namespace {
+
+unsigned installStatus = actions::kStatusInstallFailure;
 
 // The saver's name comes from the package: it must name a file directly in the
 // Windows directory, never a path that climbs out of it or a device.
@@ -65,23 +71,44 @@ HWND ShowWaitBox(HWND window, HGLOBAL* loaded)
     return box;
 }
 
+// What Install does to the system, with the window or without one: writes the
+// saver into the Windows directory and, when the choice asks for it, makes it
+// the active saver. Returns the exit status.
+unsigned InstallSaver(HWND owner, int choice)
+{
+    char destination[MAX_PATH];
+    if (!BuildDestination(destination, sizeof destination) || WriteSaverFile(destination, spath, scrpos) != 1)
+        return actions::kStatusInstallFailure;
+    if (choice & kMakeDefaultBit)
+        DoSetDefaultSaver(owner, destination, choice & kMinutesMask);
+    return actions::kStatusInstalled;
+}
+
+// What the prompt would return had its proposal been accepted: the command
+// line's timeout or the package's, brought into the prompt's range as Install
+// brings it, and activation unless /NOACTIVATE.
+int SilentChoice()
+{
+    int choice = ClampMinutes(commandSwitches.timeout != 0 ? commandSwitches.timeout : instheader.nTimeout);
+    return commandSwitches.noActivate ? choice : choice | kMakeDefaultBit;
+}
+
 }  // namespace
 
 LRESULT OnStartInstall(HWND window)
 {
     int choice = DoInstallPrompt(window);
-    // -1 means the prompt could not be shown: nobody agreed to anything.
-    if (choice > 0) {
+    if (choice == 0) {
+        installStatus = actions::kStatusUserCancelled;
+    } else if (choice > 0) {
+        // (-1: the prompt could not be shown, so nobody agreed to anything, and
+        // the status stays a failure.)
         HGLOBAL waitTemplate = nullptr;
         HWND waitBox = ShowWaitBox(window, &waitTemplate);
 
-        char destination[MAX_PATH];
-        bool ok = BuildDestination(destination, sizeof destination) &&
-                  WriteSaverFile(destination, spath, scrpos) == 1;
-        if (!ok)
+        installStatus = InstallSaver(window, choice);
+        if (installStatus != actions::kStatusInstalled)
             MessageBoxA(window, "There has been an error writing your screen saver.", "Message", MB_ICONINFORMATION);
-        if (ok && (choice & kMakeDefaultBit))
-            DoSetDefaultSaver(window, destination, choice & kMinutesMask);
 
         Sleep(1000);  // the wait box stays up long enough to be read
         if (waitBox != nullptr)
@@ -94,4 +121,19 @@ LRESULT OnStartInstall(HWND window)
     }
     PostMessageA(window, WM_DESTROY, 0, 0);
     return 0;
+}
+
+unsigned InstallStatus()
+{
+    return installStatus;
+}
+
+unsigned RunSilentInstall()
+{
+    // No window: the reader needs none.
+    if (!LoadInstaller(nullptr, spath))
+        return actions::kStatusPackageInvalid;
+    unsigned status = InstallSaver(nullptr, SilentChoice());
+    ReleaseInstallerBlocks();
+    return status;
 }

@@ -1,7 +1,26 @@
-// The stub's entry point. The exit status is 1 on every path, success included.
+// The stub's entry point: reads the command line, then installs with the window
+// and its dialogs, or silently without either, and returns the exit status that
+// tells how the run ended.
+#include "actions/exit_status.h"
+#include "actions/switches.h"
 #include "package/installer_state.h"
+#include "ui/app_globals.h"
 #include "ui/common_controls.h"
+#include "ui/install_sequence.h"
 #include "ui/main_window.h"
+#include "ui/switch_messages.h"
+
+namespace {
+
+void StoreOwnPath()
+{
+    DWORD length = GetModuleFileNameA(hInst, spath, sizeof spath);
+    // A path that filled the buffer is cut off, and may not even be terminated.
+    if (length == 0 || length >= sizeof spath)
+        spath[0] = '\0';
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
@@ -10,6 +29,21 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     // comes from the system's comctl32 and nowhere else.
     LoadCommonControls();
     ClearInstallerRecords();
-    CreateInstallerWindow(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
-    ExitProcess(1);
+
+    // The whole line is read before the package or any window, so that a
+    // mistyped switch installs nothing at all.
+    if (!actions::ParseSwitches(GetCommandLineA(), &commandSwitches)) {
+        if (!commandSwitches.silent)
+            ShowUnknownSwitch(commandSwitches.unknown);
+        return actions::kStatusInvalidParameter;
+    }
+    if (commandSwitches.help) {
+        ShowSwitchHelp();
+        return actions::kStatusInstalled;
+    }
+    silentRun = commandSwitches.silent;
+    StoreOwnPath();
+    if (silentRun)
+        return int(RunSilentInstall());
+    return CreateInstallerWindow(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
 }

@@ -2,6 +2,7 @@
 // the erase paints the backdrop.
 #include "ui/main_window.h"
 
+#include "actions/exit_status.h"
 #include "package/installer_state.h"
 #include "package/reader.h"
 #include "res/resource_ids.h"
@@ -53,24 +54,18 @@ int CreateInstallerWindow(HINSTANCE, HINSTANCE, LPSTR, int)
     char className[sizeof kClassName];
     strcpy(className, kClassName);
     if (!RegisterInstallerClass(className))
-        return 0;
+        return actions::kStatusInstallFailure;
 
     HWND window = CreateWindowExA(0, className, "", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                                   GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, hInst, nullptr);
     if (window == nullptr) {
         UnregisterClassA(className, hInst);
-        return 0;
+        return actions::kStatusInstallFailure;
     }
     hMainWindow = window;
 
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(hInst, path, sizeof path);
-    // A path that filled the buffer is cut off, and may not even be terminated.
-    if (length == 0 || length >= sizeof path)
-        path[0] = '\0';
-    strcpy(spath, path);
-
-    if (LoadInstaller(window, spath)) {
+    const bool loaded = LoadInstaller(window, spath) != 0;
+    if (loaded) {
         InvalidateRect(window, nullptr, TRUE);
         UpdateWindow(window);
         PostMessageA(window, WM_STARTINSTALL, 0, 0);
@@ -87,5 +82,5 @@ int CreateInstallerWindow(HINSTANCE, HINSTANCE, LPSTR, int)
 
     UnregisterClassA(className, hInst);
     ReleaseInstallerBlocks();
-    return int(msg.wParam);
+    return int(loaded ? InstallStatus() : actions::kStatusPackageInvalid);
 }

@@ -1,7 +1,7 @@
 // The process starts here instead of in the C runtime's start-up code. The stub
-// has no static constructors, no atexit handlers and no use for its command line,
-// and msvcrt.dll initialises itself; the runtime's start-up would only add
-// kilobytes to every download.
+// has no static constructors, no atexit handlers and no argv (it reads its one
+// command-line string itself), and msvcrt.dll initialises itself; the runtime's
+// start-up would only add kilobytes to every download.
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
@@ -9,6 +9,5 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
 extern "C" void WINAPI StubEntry()
 {
     char noArguments[] = "";
-    WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWDEFAULT);
-    ExitProcess(1);
+    ExitProcess(UINT(WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWDEFAULT)));
 }
