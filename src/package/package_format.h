@@ -9,6 +9,8 @@
 //                   "idoc" InstDoc        48 bytes + zlib stream of the document  (optional)
 //                   "ilgo" InstLogo       52 bytes + zlib stream of the logo DIB  (optional;
 //                                         bytes 8-11 "alph": blend its alpha)
+//                   "iapp" InstApp       524 bytes: publisher, version, URL (optional; asks
+//                                         for an Apps & features entry and an uninstaller)
 //                   (chunks tile the space without gaps; unknown tags are skipped)
 //   E-56 .. E-1     "iend" InstEnd        56 bytes; holds E-H and the header's CRC, masked
 //   E .. S-1        nothing, or in a signed installer 0-7 zero bytes and the certificate
@@ -37,11 +39,13 @@ constexpr uint32_t kTagSaver = MakeTag('i', 's', 'c', 'r');
 constexpr uint32_t kTagDocument = MakeTag('i', 'd', 'o', 'c');
 constexpr uint32_t kTagLogo = MakeTag('i', 'l', 'g', 'o');
 constexpr uint32_t kTagEnd = MakeTag('i', 'e', 'n', 'd');
+constexpr uint32_t kTagApp = MakeTag('i', 'a', 'p', 'p');
 static_assert(kTagHeader == 0x72646869u, "tag byte order");
 static_assert(kTagSaver == 0x72637369u, "tag byte order");
 static_assert(kTagDocument == 0x636F6469u, "tag byte order");
 static_assert(kTagLogo == 0x6F676C69u, "tag byte order");
 static_assert(kTagEnd == 0x646E6569u, "tag byte order");
+static_assert(kTagApp == 0x70706169u, "tag byte order");
 
 // "alph" in InstLogo's dwFormat: the logo is a 32-bit DIB whose fourth byte is
 // premultiplied alpha, to be blended over the backdrop rather than copied. Older
@@ -96,6 +100,18 @@ struct InstLogo {
     uint8_t reserved0[40];
 };
 
+// Its presence asks the installer to register the saver for removal: an
+// uninstaller and an Apps & features entry. The texts are UTF-8 whatever the
+// header's marker says, each zero-terminated or, when it fills its field, read
+// up to the field's width. An empty text is left out of the entry.
+struct InstApp {
+    uint32_t dwTag;
+    uint32_t dwLength;      // 524; longer chunks are allowed, the rest is skipped
+    char szPublisher[128];  // "Publisher"
+    char szVersion[128];    // "DisplayVersion"
+    char szUrl[260];        // "URLInfoAbout": http:// or https://
+};
+
 struct InstEnd {
     uint32_t dwTag;
     uint32_t dwLength;
@@ -125,6 +141,11 @@ static_assert(offsetof(InstDoc, dwSize) == 12, "InstDoc layout");
 static_assert(sizeof(InstLogo) == 52, "InstLogo layout");
 static_assert(offsetof(InstLogo, dwFormat) == 8, "InstLogo layout");
 
+static_assert(sizeof(InstApp) == 524, "InstApp layout");
+static_assert(offsetof(InstApp, szPublisher) == 8, "InstApp layout");
+static_assert(offsetof(InstApp, szVersion) == 136, "InstApp layout");
+static_assert(offsetof(InstApp, szUrl) == 264, "InstApp layout");
+
 static_assert(sizeof(InstEnd) == 56, "InstEnd layout");
 static_assert(offsetof(InstEnd, dwHeaderDistance) == 12, "InstEnd layout");
 static_assert(offsetof(InstEnd, dwHeaderCrc) == 16, "InstEnd layout");
@@ -143,6 +164,7 @@ constexpr uint32_t kHeaderRecordSize = sizeof(InstHeader);
 constexpr uint32_t kSaverRecordSize = sizeof(InstScr);
 constexpr uint32_t kDocumentRecordSize = sizeof(InstDoc);
 constexpr uint32_t kLogoRecordSize = sizeof(InstLogo);
+constexpr uint32_t kAppRecordSize = sizeof(InstApp);
 constexpr uint32_t kTrailerSize = sizeof(InstEnd);
 
 }  // namespace package

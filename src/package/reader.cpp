@@ -62,10 +62,10 @@ bool WalkChunks(HFILE file, DWORD pos, const BoundedReader& package)
             return false;
         uint32_t tag = frame[0];
         DWORD length = frame[1];
-        // A saver, document or logo chunk of length 0 holds not even its record:
-        // damage, not the end of the chunks.
+        // A saver, document, logo or app chunk of length 0 holds not even its
+        // record: damage, not the end of the chunks.
         if (length == 0)
-            return tag != kTagSaver && tag != kTagDocument && tag != kTagLogo;
+            return tag != kTagSaver && tag != kTagDocument && tag != kTagLogo && tag != kTagApp;
         // The walk ends at "iend" whatever its length says; a writer need not fill it in.
         if (tag == kTagEnd)
             return true;
@@ -86,6 +86,10 @@ bool WalkChunks(HFILE file, DWORD pos, const BoundedReader& package)
                 return false;
             scrpos = pos;
             if (!ReadExactly(file, &instscr, kSaverRecordSize))
+                return false;
+            break;
+        case kTagApp:
+            if (length < kAppRecordSize || !ReadExactly(file, &instapp, kAppRecordSize))
                 return false;
             break;
         default:

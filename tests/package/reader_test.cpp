@@ -216,7 +216,7 @@ TEST_F(ReaderTest, ZeroLengthChunkIsDamageForAPartAndTheEndOfTheWalkOtherwise)
     const struct {
         uint32_t tag;
         int expected;
-    } cases[] = {{kTagSaver, 0},   {kTagDocument, 0}, {kTagLogo, 0},
+    } cases[] = {{kTagSaver, 0},   {kTagDocument, 0}, {kTagLogo, 0}, {kTagApp, 0},
                  {kTagUnknown, 1}, {kTagHeader, 1},   {kTagEnd, 1}};
     for (const auto& c : cases) {
         ResetReader();
@@ -232,6 +232,24 @@ TEST_F(ReaderTest, ZeroLengthChunkIsDamageForAPartAndTheEndOfTheWalkOtherwise)
         EXPECT_EQ(uint32_t(instscr.dwTag), 0u);
         EXPECT_EQ(doc, nullptr);
         EXPECT_EQ(image, nullptr);
+    }
+}
+
+// Fields that fill the record end without a zero and are kept whole; a chunk
+// one byte short of the record is damage.
+TEST_F(ReaderTest, AppRecordIsReadWholeAndAShortOneIsDamage)
+{
+    for (uint32_t length : {kAppRecordSize + 3, kAppRecordSize, kAppRecordSize - 1}) {
+        SCOPED_TRACE(length);
+        ResetReader();
+        PackageBuilder builder;
+        builder.Saver(testsupport::RandomBytes(100, 5)).Raw(kTagApp, 8, Bytes(length - 8, 'v'));
+        ASSERT_EQ(Load(builder.Build()), length >= kAppRecordSize ? 1 : 0);
+        if (length < kAppRecordSize)
+            continue;
+        EXPECT_EQ(uint32_t(instapp.dwTag), kTagApp);
+        EXPECT_EQ(std::string(instapp.szPublisher, sizeof instapp.szPublisher), std::string(128, 'v'));
+        EXPECT_EQ(std::string(instapp.szUrl, sizeof instapp.szUrl), std::string(260, 'v'));
     }
 }
 

@@ -99,7 +99,7 @@ TEST(SaverpackBuild, RoundTripsEveryMixOfDocumentAndLogo)
 
             // The table tiles the file from the end of the stub to its last byte.
             std::vector<ChunkRow> rows = ChunkRows(report.out);
-            std::vector<std::string> tags = {"\"ihdr\"", "\"iscr\""};
+            std::vector<std::string> tags = {"\"ihdr\"", "\"iapp\"", "\"iscr\""};
             if (withDocument)
                 tags.push_back("\"idoc\"");
             if (logoBits != 0)
@@ -200,9 +200,11 @@ TEST(SaverpackBuild, DefaultsAndLongestTexts)
 
     std::string title(261, 'T'), description(293, 'D'), name(289, 'N');
     name += ".SCR";
+    // A name this long cannot name an Apps & features entry.
     std::vector<std::string> args = {"build",         "--stub", in.stub,  "--saver",   in.saver, "--title",
                                      title,           "--description",    description, "--name", name,
-                                     "--timeout",     "9999",   "--level", "0",        "--output", in.output};
+                                     "--timeout",     "9999",   "--level", "0",        "--output", in.output,
+                                     "--no-uninstall"};
     RunResult longest = RunSaverpack(args);
     ASSERT_EQ(longest.code, 0) << longest.err;
     RunResult report = RunSaverpack({"inspect", in.output, "--verify"});
@@ -376,6 +378,32 @@ TEST(SaverpackBuild, RefusalsLeaveNoFileBehind)
          "neither a .png nor a .bmp file"},
         {"run-length logo", [](Inputs& in, auto& a) { Set(a, "--logo", BmpWith(in, 1, 8, 9)); }, 1,
          "the bitmap file cannot be"},
+        {"empty publisher", [](Inputs&, auto& a) { Set(a, "--publisher", ""); }, 1, "leave --publisher out"},
+        {"publisher too long", [](Inputs&, auto& a) { Set(a, "--publisher", std::string(129, 'p')); }, 1,
+         "--publisher is 129 bytes long; at most 128"},
+        {"publisher in Windows-1252", [](Inputs&, auto& a) { Set(a, "--publisher", "Caf\xE9 Ltd"); }, 1,
+         "--publisher is not UTF-8"},
+        {"version too long", [](Inputs&, auto& a) { Set(a, "--version", std::string(129, '1')); }, 1,
+         "--version is 129 bytes long; at most 128"},
+        {"version with a slash", [](Inputs&, auto& a) { Set(a, "--version", "1.0/2"); }, 1,
+         "winget does not allow"},
+        {"version with a control character", [](Inputs&, auto& a) { Set(a, "--version", "1.0\t"); }, 1,
+         "winget does not allow"},
+        {"version with a colon", [](Inputs&, auto& a) { Set(a, "--version", "v:1"); }, 1, "winget does not allow"},
+        {"url without a scheme", [](Inputs&, auto& a) { Set(a, "--url", "example.com/saver"); }, 1,
+         "does not start with http:// or https://"},
+        {"url of another scheme", [](Inputs&, auto& a) { Set(a, "--url", "ftp://example.com"); }, 1,
+         "does not start with http://"},
+        {"url with only a scheme", [](Inputs&, auto& a) { Set(a, "--url", "https://"); }, 1, "does not start"},
+        {"url with a blank", [](Inputs&, auto& a) { Set(a, "--url", "https://example.com/my saver"); }, 1,
+         "a blank or a control character"},
+        {"url too long", [](Inputs&, auto& a) { Set(a, "--url", "https://" + std::string(253, 'u')); }, 1,
+         "at most 260"},
+        {"name too long for an entry", [](Inputs&, auto& a) { Set(a, "--name", std::string(244, 'n')); }, 1,
+         "give a shorter --name, or --no-uninstall"},
+        {"entry texts without an entry", [](Inputs&, auto& a) { a.insert(a.end(), {"--no-uninstall", "--url",
+                                                                                     "https://example.com"}); },
+         2, "--url describes the Apps & features entry that --no-uninstall leaves out"},
         {"no output", [](Inputs&, auto& a) { a.resize(a.size() - 2); }, 2, "--output is required"},
         {"no title", [](Inputs&, auto& a) { a.erase(a.begin() + 5, a.begin() + 7); }, 2, "--title is required"},
         {"stray argument", [](Inputs&, auto& a) { a.push_back("extra"); }, 2, "unexpected argument \"extra\""},
@@ -433,6 +461,52 @@ TEST(SaverpackBuild, TextsAreStoredAsUtf8WithTheMarker)
     EXPECT_TRUE(Contains(report.out, "title        \"" + title + "\"\n")) << report.out;
     EXPECT_TRUE(Contains(report.out, "description  \"" + description + "\"\n"));
     EXPECT_TRUE(Contains(report.out, "texts        UTF-8\n"));
+}
+
+// The entry's texts at their limits (a full field keeps no zero), as inspect
+// shows them; --no-uninstall leaves the chunk out; a version that reads like a
+// number stays text.
+TEST(SaverpackBuild, AppsEntryIsStoredAsGivenOrLeftOut)
+{
+    const std::string publisher = std::string(126, 'P') + "\xC3\xA9", version(128, '9');
+    const std::string url = "https://example.com/" + std::string(240, 'u');
+    struct Case {
+        std::vector<std::string> options;
+        bool hasApp;
+        std::string publisher, version, url;
+    } cases[] = {
+        {{}, true, "", "", ""},
+        {{"--version", "1.10", "--url", "HTTP://example.com"}, true, "", "1.10", "HTTP://example.com"},
+        {{"--publisher", publisher, "--version", version, "--url", url}, true, publisher, version, url},
+        {{"--no-uninstall"}, false, "", "", ""},
+    };
+    for (const Case& c : cases) {
+        Inputs in;
+        std::vector<std::string> args = in.BuildArgs();
+        args.insert(args.end(), {"--name", "FLYING.SCR"});
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        RunResult built = RunSaverpack(args);
+        ASSERT_EQ(built.code, 0) << built.err;
+        EXPECT_TRUE(Contains(built.out, c.hasApp ? "removal   Apps & features entry ScreenSaver_FLYING.SCR\n"
+                                                 : "removal   none (--no-uninstall)\n"))
+            << built.out;
+
+        saverpack::LoadedPackage loaded(in.output);
+        ASSERT_TRUE(loaded.valid());
+        EXPECT_EQ(loaded.hasApp(), c.hasApp);
+        RunResult report = RunSaverpack({"inspect", in.output});
+        ASSERT_EQ(report.code, 0) << report.err;
+        if (!c.hasApp) {
+            EXPECT_TRUE(Contains(report.out, "apps entry   none: the installer registers nothing for removal\n"));
+            EXPECT_EQ(ChunkRows(report.out).size(), 3u) << report.out;
+            continue;
+        }
+        auto shown = [](const std::string& text) { return text.empty() ? std::string("none") : '"' + text + '"'; };
+        EXPECT_TRUE(Contains(report.out, "apps entry   ScreenSaver_FLYING.SCR\n  publisher    " +
+                                             shown(c.publisher) + "\n  version      " + shown(c.version) +
+                                             "\n  url          " + shown(c.url) + "\n"))
+            << report.out;
+    }
 }
 
 TEST(SaverpackBuild, StubEndingInADamagedPackageIsTakenWithAWarning)

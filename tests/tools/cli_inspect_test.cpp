@@ -19,12 +19,13 @@ using testsupport::Bytes;
 using testsupport::GetU32;
 using testsupport::PutU32;
 
-// A packed installer with a document and a logo, and where its chunks lie.
+// A packed installer with a document and a logo, and where its chunks lie (no
+// Apps & features chunk: the saver follows the header).
 struct Packed {
     Packed()
     {
         std::vector<std::string> args = in.BuildArgs();
-        args.insert(args.end(), {"--document", in.document, "--logo", in.Logo(8)});
+        args.insert(args.end(), {"--document", in.document, "--logo", in.Logo(8), "--no-uninstall"});
         RunResult r = RunSaverpack(args);
         EXPECT_EQ(r.code, 0) << r.err;
         bytes = testsupport::ReadFileBytes(in.output);

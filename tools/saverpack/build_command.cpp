@@ -1,6 +1,7 @@
 // `saverpack build`: reads and checks every input, lays out the installer, writes
 // it beside the output, has the installer's own reader accept it, and only then
 // puts it in place.
+#include "app_entry.h"
 #include "cli.h"
 #include "dib_encode.h"
 #include "file_util.h"
@@ -55,6 +56,11 @@ std::string CheckWritten(const std::string& path, const PackageContents& content
                           memcmp(loaded.logo().data(), contents.logo.data(), contents.logo.size()) != 0 ||
                           loaded.logoAlpha() != contents.logoAlpha)))
         return "the reader finds another logo than was written";
+    if (loaded.hasApp() != contents.hasApp ||
+        (contents.hasApp && (AppEntryOf(loaded.app()).publisher != contents.app.publisher ||
+                             AppEntryOf(loaded.app()).version != contents.app.version ||
+                             AppEntryOf(loaded.app()).url != contents.app.url)))
+        return "the reader finds another Apps & features entry than was written";
     uint32_t inflated = 0;
     std::string error;
     if (!InflateSaverToNowhere(path, layout.saverOffset, &inflated, &error))
@@ -73,8 +79,8 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     std::string error;
     if (!ScanArguments(argc, argv, 2,
                        {"--stub", "--saver", "--title", "--description", "--colour", "--timeout", "--name",
-                        "--document", "--logo", "--level", "--output"},
-                       {"--help"}, &line, &error))
+                        "--document", "--logo", "--level", "--output", "--publisher", "--version", "--url"},
+                       {"--help", "--no-uninstall"}, &line, &error))
         return UsageError(err, error);
     if (line.Has("--help")) {
         out << kBuildUsage;
@@ -85,6 +91,11 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     for (const char* required : {"--saver", "--title", "--output"}) {
         if (!line.Has(required))
             return UsageError(err, std::string(required) + " is required");
+    }
+    for (const char* entryText : {"--publisher", "--version", "--url"}) {
+        if (line.Has("--no-uninstall") && line.Has(entryText))
+            return UsageError(err, std::string(entryText) + " describes the Apps & features entry that "
+                                                              "--no-uninstall leaves out; give one or the other");
     }
 
     PackageContents contents;
@@ -97,6 +108,17 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         std::string problem = line.Has(text) ? Utf8Problem(line.Value(text)) : std::string();
         if (!problem.empty())
             return Fail(err, std::string("the text given with ") + text + " is not UTF-8: " + problem);
+    }
+    // Every installer registers itself for removal unless told not to.
+    contents.hasApp = !line.Has("--no-uninstall");
+    for (auto text : {std::make_pair("--publisher", &contents.app.publisher),
+                      std::make_pair("--version", &contents.app.version), std::make_pair("--url", &contents.app.url)}) {
+        if (!line.Has(text.first))
+            continue;
+        *text.second = line.Value(text.first);
+        std::string problem = AppTextProblem(text.first, *text.second);
+        if (!problem.empty())
+            return Fail(err, problem);
     }
     if (line.Has("--colour") && !ParseWebColour(line.Value("--colour"), &contents.colour))
         return Fail(err, "the colour \"" + line.Value("--colour") +
@@ -217,6 +239,10 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         out << "  document  " << contents.document.size() << " bytes, " << layout.documentCompressed << " compressed\n";
     if (contents.hasLogo)
         out << "  logo      " << DescribeDib(logoFacts) << ", " << layout.logoCompressed << " compressed\n";
+    if (contents.hasApp)
+        out << "  removal   Apps & features entry " << UninstallKeyNameOf(contents.saverName) << "\n";
+    else
+        out << "  removal   none (--no-uninstall)\n";
     return kExitSuccess;
 }
 

@@ -1,6 +1,7 @@
 // `saverpack inspect` and `saverpack extract`: both judge a package with the
 // installer's own reader and take the saver out with its own extraction; the
 // packer's walk only explains what the reader refused.
+#include "app_entry.h"
 #include "cli.h"
 #include "file_util.h"
 #include "loaded_package.h"
@@ -63,6 +64,22 @@ std::string WhyRefused(const PackageWalk& walk)
     return walk.problem.empty() ? "the installer's reader refuses it (it could not read the file)" : walk.problem;
 }
 
+// What the installer registers for removal, and under which key.
+void PrintAppEntry(std::ostream& out, const LoadedPackage& loaded)
+{
+    if (!loaded.hasApp()) {
+        out << "  apps entry   none: the installer registers nothing for removal\n";
+        return;
+    }
+    std::string key = UninstallKeyNameOf(loaded.saver().szFileName);
+    out << "  apps entry   " << (key.empty() ? "none: the saver's file name cannot name a key" : key) << "\n";
+    const AppEntry entry = AppEntryOf(loaded.app());
+    auto shown = [](const std::string& text) { return text.empty() ? std::string("none") : "\"" + text + "\""; };
+    out << "  publisher    " << shown(entry.publisher) << "\n";
+    out << "  version      " << shown(entry.version) << "\n";
+    out << "  url          " << shown(entry.url) << "\n";
+}
+
 void PrintValid(std::ostream& out, const std::string& path, const LoadedPackage& loaded, const PackageWalk& walk)
 {
     const package::InstHeader& header = loaded.header();
@@ -103,6 +120,7 @@ void PrintValid(std::ostream& out, const std::string& path, const LoadedPackage&
     } else {
         out << "  logo         none\n";
     }
+    PrintAppEntry(out, loaded);
     PrintNotes(out, walk);
 }
 

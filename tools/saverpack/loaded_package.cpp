@@ -34,6 +34,7 @@ LoadedPackage::LoadedPackage(const std::string& path)
         trailer_ = instend;
         saver_ = instscr;
         document_ = instdoc;
+        app_ = instapp;
         saverOffset_ = scrpos;
         if (doc != nullptr) {
             hasDocument_ = true;

@@ -37,6 +37,9 @@ public:
     const std::string& logo() const { return logo_; }
     // The logo record says to blend the logo's alpha rather than copy it.
     bool logoAlpha() const { return logoAlpha_; }
+    // The package asks to be registered for removal ("iapp").
+    bool hasApp() const { return app_.dwTag == package::kTagApp; }
+    const package::InstApp& app() const { return app_; }
 
 private:
     bool valid_ = false;
@@ -44,6 +47,7 @@ private:
     package::InstEnd trailer_ = {};
     package::InstScr saver_ = {};
     package::InstDoc document_ = {};
+    package::InstApp app_ = {};
     uint32_t saverOffset_ = 0;
     bool hasDocument_ = false;
     uint32_t documentInflated_ = 0;

@@ -32,6 +32,7 @@ const char* ChunkKind(uint32_t tag)
     case kTagSaver: return "saver";
     case kTagDocument: return "document";
     case kTagLogo: return "logo";
+    case kTagApp: return "Apps & features entry";
     case kTagEnd: return "trailer";
     default: return "unknown, skipped";
     }
@@ -201,7 +202,8 @@ PackageWalk WalkPackage(const package::BoundedReader& file)
             return walk;
         }
         ChunkEntry chunk{uint32_t(pos), U32(file, pos + 4), U32(file, pos)};
-        if (chunk.length == 0 && (chunk.tag == kTagSaver || chunk.tag == kTagDocument || chunk.tag == kTagLogo)) {
+        if (chunk.length == 0 &&
+            (chunk.tag == kTagSaver || chunk.tag == kTagDocument || chunk.tag == kTagLogo || chunk.tag == kTagApp)) {
             walk.problem = "the " + std::string(ChunkKind(chunk.tag)) + " chunk at offset " + Str(pos) +
                            " has length 0, too short for its record";
             return walk;
@@ -253,6 +255,13 @@ PackageWalk WalkPackage(const package::BoundedReader& file)
                 walk.notes.push_back("the installer cannot draw the logo: " + problem);
             break;
         }
+        case kTagApp:
+            if (chunk.length < kAppRecordSize) {
+                walk.problem = "the Apps & features chunk at offset " + Str(pos) + " is " + Str(chunk.length) +
+                               " bytes, shorter than its " + Str(kAppRecordSize) + "-byte record";
+                return walk;
+            }
+            break;
         case kTagEnd:
             break;
         default:

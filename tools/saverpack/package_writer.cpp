@@ -14,6 +14,7 @@
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
+#include <utility>
 #include <zlib.h>
 
 namespace saverpack {
@@ -47,6 +48,18 @@ std::string CheckContents(const PackageContents& contents)
     std::string name = CheckFileName(contents.saverName);
     if (!name.empty())
         return name;
+    if (contents.hasApp) {
+        for (const auto& text : {std::make_pair("--publisher", &contents.app.publisher),
+                                 std::make_pair("--version", &contents.app.version),
+                                 std::make_pair("--url", &contents.app.url)}) {
+            std::string problem = text.second->empty() ? std::string() : AppTextProblem(text.first, *text.second);
+            if (!problem.empty())
+                return problem;
+        }
+        if (UninstallKeyNameOf(contents.saverName).empty())
+            return "the saver's file name is too long to name an Apps & features entry (\"ScreenSaver_\" and the "
+                   "name make at most 255 characters); give a shorter --name, or --no-uninstall";
+    }
     if (contents.timeout > kMaxTimeout)
         return "the timeout must be 0 to " + std::to_string(kMaxTimeout) + " minutes";
     if (contents.colour > 0x00FFFFFFu)
@@ -296,6 +309,8 @@ bool WritePackage(const PackageContents& contents, HFILE file, const std::string
         return failed();
     layout->headerOffset = out.size();
     if (!out.AppendRecord(header))
+        return failed();
+    if (contents.hasApp && !out.AppendRecord(MakeAppRecord(contents.app)))
         return failed();
 
     // The saver's record goes first with a length that is only known once its

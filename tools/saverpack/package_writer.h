@@ -4,6 +4,8 @@
 // part that may be large, streams from its file through deflate into the output.
 #pragma once
 
+#include "app_entry.h"
+
 #include "compat/platform.h"
 
 #include <stdint.h>
@@ -38,6 +40,8 @@ struct PackageContents {
     bool hasLogo = false;
     Bytes logo;  // a packed DIB, already in the layout the installer draws
     bool logoAlpha = false;  // 32 bits with premultiplied alpha: the record is marked to blend it
+    bool hasApp = false;     // an "iapp" chunk: the installer registers the saver for removal
+    AppEntry app;            // its texts; empty ones are left out of the entry
     int level = kDefaultLevel;
 };
 
