@@ -47,7 +47,7 @@ MIN_TEXT_PIXELS = 20  # two lines of text in the wait box make several hundred
 # The installer keeps the box up for a second after writing; screenshots come
 # about ten a second, so a box seen for less than this was cut short.
 MIN_WAIT_BOX_SECONDS = 0.8
-EXPECTED_EXIT_CODE = 1
+EXPECTED_EXIT_CODE = 0  # installed
 
 # Seconds. Every wait of the walk has one of these limits, so a stub that hangs
 # ends the demo with a message instead of holding it for ever.

@@ -4,9 +4,10 @@
 //
 //   e2e_driver window CLASS [TIMEOUT_MS]        wait for a visible top-level window of CLASS
 //   e2e_driver dialog PID [TIMEOUT_MS] [--control ID] [--not HWND]
-//                                               wait for a visible dialog of process PID
-//                                               (with control ID, other than HWND); list its controls
-//   e2e_driver message-box PID [TIMEOUT_MS]     wait for a message box of PID; its caption and text
+//                                               wait for a visible dialog of process PID (0: of
+//                                               any process; with control ID, other than HWND);
+//                                               list its controls
+//   e2e_driver message-box PID [TIMEOUT_MS]     wait for a message box of PID (0: any); its caption and text
 //   e2e_driver windows [PID]                    the visible top-level windows (of PID)
 //   e2e_driver text HWND [ID]                   the text of a window or of its control ID
 //   e2e_driver wide-text HWND [ID]              the same read with the wide calls, so that
@@ -24,6 +25,9 @@
 //   e2e_driver focus HWND                       the window that has the focus in HWND's thread
 //   e2e_driver saver-settings [ACTIVE SECONDS]  the screen-saver settings (set first when given)
 //   e2e_driver long-path PATH                   the long form of PATH, and whether it exists
+//   e2e_driver run EXE [ARGS...]                start EXE with ARGS (joined by blanks, as they are),
+//                                               wait for it to end, and give its exit code and the
+//                                               classes of every top-level window it had meanwhile
 //
 // Exit status: 0 done, 1 bad usage, 2 timed out or not found, 3 the operation failed.
 #include <windows.h>
@@ -32,6 +36,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -199,7 +204,7 @@ struct DialogFilter {
 HWND FindDialog(const DialogFilter& filter)
 {
     for (HWND hwnd : TopLevelWindows()) {
-        if (!IsWindowVisible(hwnd) || hwnd == filter.exclude || ProcessOf(hwnd) != filter.pid)
+        if (!IsWindowVisible(hwnd) || hwnd == filter.exclude || (filter.pid != 0 && ProcessOf(hwnd) != filter.pid))
             continue;
         if (ClassName(hwnd) != "#32770")
             continue;
@@ -513,6 +518,50 @@ int CommandLongPath(int argc, char** argv)
                  ",\"exists\":" + std::string(exists ? "true" : "false"));
 }
 
+// Watches the child's windows, hidden ones included, every few milliseconds
+// until it ends: a window shown for a moment is still seen.
+int CommandRun(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    std::string line = "\"" + std::string(argv[2]) + "\"";
+    for (int i = 3; i < argc; ++i)
+        line += std::string(" ") + argv[i];
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
+        return Fail(kFailed, "cannot start the program");
+    CloseHandle(child.hThread);
+    std::vector<std::string> seen;
+    DWORD start = GetTickCount();
+    DWORD waited = WAIT_TIMEOUT;
+    while (waited == WAIT_TIMEOUT && GetTickCount() - start < 60000) {
+        for (HWND hwnd : TopLevelWindows()) {
+            if (ProcessOf(hwnd) != child.dwProcessId)
+                continue;
+            std::string name = ClassName(hwnd);
+            if (std::find(seen.begin(), seen.end(), name) == seen.end())
+                seen.push_back(name);
+        }
+        waited = WaitForSingleObject(child.hProcess, 5);
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(child.hProcess, &code);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(child.hProcess, 1);
+    CloseHandle(child.hProcess);
+    if (waited != WAIT_OBJECT_0)
+        return Fail(kTimedOut, "the program did not end within 60 s");
+    std::string classes = "[";
+    for (const std::string& name : seen)
+        classes += (classes.size() > 1 ? "," : "") + JsonString(name);
+    return Print("\"pid\":" + Number(child.dwProcessId) + ",\"exit_code\":" + Number(code) +
+                 ",\"windows\":" + classes + "]");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -559,6 +608,8 @@ int main(int argc, char** argv)
         status = CommandSaverSettings(argc, argv);
     else if (strcmp(command, "long-path") == 0)
         status = CommandLongPath(argc, argv);
+    else if (strcmp(command, "run") == 0)
+        status = CommandRun(argc, argv);
     if (status == kUsage)
         fprintf(stderr, "e2e_driver: bad command or arguments: %s\n", command);
     return status;

@@ -29,6 +29,19 @@ SKIP = 77  # CTest's SKIP_RETURN_CODE for the e2e tests
 
 DEFAULT_WAIT = 20.0
 
+# The installer's exit statuses. The shell sees only their low 8 bits; Windows
+# programs (the driver's wait-exit and run) see all 32.
+INSTALLED, INVALID_PARAMETER, CANCELLED, NOT_WRITTEN, DAMAGED = 0, 87, 1602, 1603, 1620
+
+
+def shell_status(status):
+    return status & 0xFF
+
+
+def windows_path(path):
+    """A host file's path as Wine's Z: drive shows it."""
+    return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
+
 # The build's architecture, as CTest passes it: win32, or win64 for the 64-bit
 # build of the tests on machines that cannot run 32-bit programs. Debian's `wine`
 # always takes the 32-bit loader when it is installed, so the 64-bit one is named.
@@ -118,9 +131,12 @@ ACTIVE = []  # harnesses started and not yet stopped
 
 
 class Harness:
-    def __init__(self, build_dir, name):
+    def __init__(self, build_dir, name, headless=False):
+        """`headless`: no screen at all, as for a service account without a
+        desktop; windows and message boxes cannot be created then."""
         self.build_dir = pathlib.Path(build_dir).resolve()
         self.name = name
+        self.headless = headless
         self.root = self.build_dir / "e2e"
         self.work = self.root / ("%s-%d" % (name, os.getpid()))
         self.artifacts = self.root / ("%s-artifacts" % name)
@@ -156,7 +172,8 @@ class Harness:
         self.remove_stale_work()
         self.work.mkdir(parents=True)
         shutil.rmtree(self.artifacts, ignore_errors=True)
-        self.start_xvfb()
+        if not self.headless:
+            self.start_xvfb()
         self.ensure_template()
         self.new_prefix()
 
@@ -223,7 +240,12 @@ class Harness:
     def wine_env(self, prefix=None):
         env = dict(os.environ)
         env.update(WINEPREFIX=str(prefix or self.prefix), WINEARCH=WINEARCH, WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display)
+                   WINEDLLOVERRIDES="mscoree,mshtml=")
+        env.pop("WAYLAND_DISPLAY", None)
+        if self.display is None:
+            env.pop("DISPLAY", None)
+        else:
+            env["DISPLAY"] = self.display
         if WINEARCH == "win64":
             env["WINELOADER"] = WINE
         return env

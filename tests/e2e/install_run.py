@@ -159,10 +159,11 @@ class InstallRun:
         self.session, self.test, self.h = session, test, session.h
         self.title = installer.get("title", "Test Saver")
         data = installer.pop("data", None)  # an installer made elsewhere, e.g. signed
+        switches = installer.pop("switches", ())  # the installer's command line
         if data is None:
             installer.setdefault("saver", session.probe)
             data = installer_writer.build_installer(self.h.stub.read_bytes(), **installer)
-        self.stub = self.h.launch(self.h.write_installer(name + ".exe", data))
+        self.stub = self.h.launch(self.h.write_installer(name + ".exe", data), *switches)
         self.watcher = None
         self.window = self.h.driver("window", "VelquorInstaller")
         self.pid = self.window["pid"]
@@ -215,20 +216,23 @@ class InstallRun:
         self.test.assertTrue(centred(done["rect"]), done["rect"])
         return done
 
-    def expect_exit(self, end=None):
-        """Runs `end` (a step that should end the stub) and checks the exit status 1."""
+    def expect_exit(self, end, status):
+        """Runs `end` (a step that should end the stub) and checks its exit status."""
         waiter = self.h.start_driver("wait-exit", self.pid)
         self.h.wait_for_line(waiter)
-        if end is not None:
-            end()
+        end()
         self.test.assertEqual(waiter.wait(), 0, waiter.output())
-        self.test.assertEqual(self.h.last_answer(waiter)["exit_code"], 1, "exit code seen by Windows")
-        self.test.assertEqual(self.stub.wait(), 1, "exit status seen by the shell")
+        self.test.assertEqual(self.h.last_answer(waiter)["exit_code"], status, "exit code seen by Windows")
+        self.test.assertEqual(self.stub.wait(), harness.shell_status(status), "exit status seen by the shell")
         self.h.driver("wait-gone", self.window["hwnd"])
 
-    def finish(self, done):
-        """Presses Done; the stub ends with status 1."""
-        self.expect_exit(lambda: self.h.driver("press", done["hwnd"], IDOK))
+    def cancel(self):
+        """Cancel in the install prompt: the stub ends with 1602."""
+        self.expect_exit(lambda: self.prompt_press(IDCANCEL), harness.CANCELLED)
+
+    def finish(self, done, status=harness.INSTALLED):
+        """Presses Done; the stub ends with `status`: 0 when the saver was written."""
+        self.expect_exit(lambda: self.h.driver("press", done["hwnd"], IDOK), status)
 
     def kill(self):
         self.stub.kill()

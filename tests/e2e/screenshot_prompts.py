@@ -55,7 +55,7 @@ def main():
         waiter = h.start_driver("wait-exit", window["pid"])
         h.wait_for_line(waiter)
         h.driver("press", done["hwnd"], install_run.IDOK)
-        if waiter.wait() != 0 or stub.wait() != 1:
+        if waiter.wait() != 0 or stub.wait() != harness.shell_status(harness.INSTALLED):
             sys.exit("the installer did not end as it should: " + waiter.output())
         h.new_prefix()
         data = installer_writer.build_installer(

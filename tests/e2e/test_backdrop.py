@@ -2,7 +2,7 @@
 """The backdrop of a valid installer, read from screenshots: the gradient's bands,
 the embossed title, the description in its box and the logo at (10, 10), all
 around the install prompt that stands over it; Cancel then ends the stub with
-status 1 and nothing installed. PNG logos go through the packer, saverpack.exe:
+status 1602 (cancelled) and nothing installed. PNG logos go through the packer, saverpack.exe:
 one with transparency is blended over the gradient, an opaque one is copied."""
 
 import random
@@ -112,7 +112,7 @@ class Backdrop(unittest.TestCase):
         """Runs an installer (`data`, or one written here) and returns a settled
         screenshot of its backdrop with the install prompt over it, and the
         prompt's rectangle. The prompt is then cancelled (or, with `alt_f4`, closed
-        as Alt+F4 would close it): the stub must end with 1, having installed
+        as Alt+F4 would close it): the stub must end with 1602, having installed
         nothing."""
         h = HARNESS
         if data is None:
@@ -143,8 +143,8 @@ class Backdrop(unittest.TestCase):
             else:
                 h.driver("press", prompt["hwnd"], install_run.IDCANCEL)
             self.assertEqual(waiter.wait(), 0, waiter.output())
-            self.assertEqual(h.last_answer(waiter)["exit_code"], 1)
-            self.assertEqual(stub.wait(), 1)
+            self.assertEqual(h.last_answer(waiter)["exit_code"], harness.CANCELLED)
+            self.assertEqual(stub.wait(), harness.shell_status(harness.CANCELLED))
         finally:
             stub.kill()
             if window is not None:
@@ -250,7 +250,7 @@ class Backdrop(unittest.TestCase):
             for x in range(60):
                 self.assertEqual(screen.pixel(x, y), band[y], "no logo: the corner carries the gradient")
 
-    def test_24_bit_logo_and_alt_f4_ends_with_status_1(self):
+    def test_24_bit_logo_and_alt_f4_cancels(self):
         # Closing goes through the end of the loop, where the logo block is freed.
         self.check_backdrop("logo24", 0x00B45A1E, Logo(37, 23, 24, seed=24), alt_f4=True)
 

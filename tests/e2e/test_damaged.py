@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""A damaged installer: the stub reports it in a message box and exits with 1."""
+"""A damaged installer: the stub reports it in a message box and exits with 1620."""
 
 import unittest
 
@@ -39,8 +39,8 @@ class DamagedInstaller(unittest.TestCase):
         H.wait_for_line(waiter)
         H.driver("press", box["hwnd"], 1)
         self.assertEqual(waiter.wait(), 0, waiter.output())
-        self.assertEqual(H.last_answer(waiter)["exit_code"], 1, "exit code seen by Windows")
-        self.assertEqual(stub.wait(), 1, "exit status seen by the shell")
+        self.assertEqual(H.last_answer(waiter)["exit_code"], harness.DAMAGED, "exit code seen by Windows")
+        self.assertEqual(stub.wait(), harness.shell_status(harness.DAMAGED), "exit status seen by the shell")
         return screen, box
 
     def test_bare_stub_reports_damage_over_black_window(self):

@@ -137,7 +137,7 @@ class Installation(install_run.InstallTestCase):
             with self.subTest(name):
                 run = self.start(name, title=stored, utf8=True, saver_name="NEVER.SCR")
                 self.assertEqual(run.wide_text(run.prompt["hwnd"], IDC_PROMPT_TEXT), install_run.prompt_text(shown))
-                run.expect_exit(lambda: run.prompt_press(IDCANCEL))
+                run.cancel()
 
     def test_cancel_and_escape_install_nothing(self):
         for name, end in (("cancel", lambda run: run.prompt_press(IDCANCEL)),
@@ -146,7 +146,7 @@ class Installation(install_run.InstallTestCase):
                 before = SESSION.snapshot()
                 run = self.start(name, title="Never Installed", saver_name="NEVER.SCR", document=b"never shown")
                 # A done prompt would keep the stub running: the exit shows there was none.
-                run.expect_exit(lambda: end(run))
+                run.expect_exit(lambda: end(run), harness.CANCELLED)
                 self.assertEqual(SESSION.snapshot(), before, "nothing written, nothing changed")
                 self.assertEqual(SESSION.probe_runs(), [], "no document shown")
 

@@ -42,7 +42,7 @@ class Faults(install_run.InstallTestCase):
         self.assertEqual(box["owner"], run.window["hwnd"])
         H.driver("press", box["hwnd"], IDOK)
         done = run.done_prompt()
-        run.finish(done)
+        run.finish(done, harness.NOT_WRITTEN)
         self.assertEqual(SESSION.snapshot(), before, "nothing written, nothing changed")
 
     # -- cases -----------------------------------------------------------------
@@ -69,7 +69,7 @@ class Faults(install_run.InstallTestCase):
         self.assertEqual(bytes.fromhex(runs[0]["arg1_bytes"]), document)
         self.assertEqual(run.control(done, IDC_DONE_TEXT)["text"], install_run.done_text("Blocked Saver", 0x8A),
                          "the done prompt's wording follows the choice alone")
-        run.finish(done)
+        run.finish(done, harness.NOT_WRITTEN)
         self.assertTrue((SESSION.windows_dir / name).is_dir(), "the directory stands as it was")
         self.assertEqual(SESSION.snapshot(), before, "no activation, no temporary file left")
 
