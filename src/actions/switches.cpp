@@ -63,6 +63,8 @@ bool ApplySwitch(const char* argument, Switches* switches)
         switches->noActivate = true;
     else if (Is(name, "?") || Is(name, "HELP"))
         switches->help = true;
+    else if (Is(name, "UNINSTALL"))
+        switches->uninstall = true;
     else if (StartsWith(name, "TIMEOUT=", &value))
         return ParseMinutes(value, &switches->timeout);
     else
@@ -119,6 +121,7 @@ bool ParseSwitches(const char* commandLine, Switches* switches)
         // Longer than any switch: not understood, and named as far as it fits.
         char argument[sizeof switches->unknown];
         bool fits = NextArgument(&p, argument, sizeof argument);
+        ++switches->count;
         if ((!fits || !ApplySwitch(argument, switches)) && understood) {
             understood = false;
             memcpy(switches->unknown, argument, sizeof argument);

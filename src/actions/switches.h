@@ -14,6 +14,8 @@ struct Switches {
     bool silent = false;      // /S: nothing shown, nothing asked
     bool noActivate = false;  // /NOACTIVATE: the saver does not become the active one
     bool help = false;        // /? or /HELP
+    bool uninstall = false;   // /UNINSTALL: remove the saver instead
+    unsigned count = 0;       // arguments read, understood or not
     unsigned timeout = 0;     // /TIMEOUT=N, in minutes; 0 when not given
     // The first argument not understood, without its quotes, cut to fit; empty when all were.
     char unknown[64] = {};

@@ -1,5 +1,6 @@
 #include "ui/header_text.h"
 
+#include "actions/wide_text.h"
 #include "package/installer_state.h"
 
 #include <string.h>
@@ -14,19 +15,7 @@ int ui::FieldLength(const char* field, int capacity)
 
 int ui::Utf8ToWide(const char* text, int length, WCHAR* wide, int capacity)
 {
-    if (capacity <= 0)
-        return 0;
-    wide[0] = L'\0';
-    if (length <= 0)
-        return 0;
-    // Without MB_ERR_INVALID_CHARS a malformed sequence becomes U+FFFD instead
-    // of failing the whole text. The explicit length keeps the call inside the
-    // field, which need not hold a zero.
-    int units = MultiByteToWideChar(CP_UTF8, 0, text, length, wide, capacity - 1);
-    if (units <= 0)
-        return 0;
-    wide[units] = L'\0';
-    return units;
+    return actions::ToWide(CP_UTF8, text, length, wide, capacity);
 }
 
 void ui::SetHeaderDlgItemText(HWND dialog, int id, const char* text)

@@ -4,9 +4,11 @@
 // it, the part that changes the system, with the same code.
 #include "ui/install_sequence.h"
 
+#include "actions/apps_entry.h"
 #include "actions/default_saver.h"
 #include "actions/document.h"
 #include "actions/exit_status.h"
+#include "actions/saver_path.h"
 #include "package/installer_state.h"
 #include "package/reader.h"
 #include "package/saver_extract.h"
@@ -14,6 +16,7 @@
 #include "ui/app_globals.h"
 #include "ui/dialogs.h"
 #include "ui/header_text.h"
+#include "ui/message_boxes.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -21,30 +24,6 @@
 namespace {
 
 unsigned installStatus = actions::kStatusInstallFailure;
-
-// The saver's name comes from the package: it must name a file directly in the
-// Windows directory, never a path that climbs out of it or a device.
-bool IsPlainFileName(const char* name)
-{
-    if (name[0] == '\0' || strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
-        return false;
-    return strpbrk(name, "\\/:") == nullptr;
-}
-
-// The Windows directory, a separator and the saver's name; false if the name is
-// not a plain file name or the path does not fit, rather than cut it to a
-// different file.
-bool BuildDestination(char* path, size_t size)
-{
-    if (!IsPlainFileName(instscr.szFileName))
-        return false;
-    UINT length = GetWindowsDirectoryA(path, UINT(size));
-    if (length == 0 || length >= size)
-        return false;
-    const char* separator = path[length - 1] == '\\' ? "" : "\\";
-    int written = snprintf(path + length, size - length, "%s%s", separator, instscr.szFileName);
-    return written >= 0 && size_t(written) < size - length;
-}
 
 // The modeless wait box from its template; NULL if it cannot be made, and the
 // installation goes on without it.
@@ -72,15 +51,17 @@ HWND ShowWaitBox(HWND window, HGLOBAL* loaded)
 }
 
 // What Install does to the system, with the window or without one: writes the
-// saver into the Windows directory and, when the choice asks for it, makes it
-// the active saver. Returns the exit status.
+// saver into the Windows directory, makes it the active saver when the choice
+// asks for it, and registers it for removal when the package asks for that.
+// Returns the exit status; neither of the last two steps changes it.
 unsigned InstallSaver(HWND owner, int choice)
 {
     char destination[MAX_PATH];
-    if (!BuildDestination(destination, sizeof destination) || WriteSaverFile(destination, spath, scrpos) != 1)
+    if (!actions::BuildSaverPath(destination, sizeof destination) || WriteSaverFile(destination, spath, scrpos) != 1)
         return actions::kStatusInstallFailure;
     if (choice & kMakeDefaultBit)
         DoSetDefaultSaver(owner, destination, choice & kMinutesMask);
+    actions::RegisterAppsEntry(destination);
     return actions::kStatusInstalled;
 }
 
@@ -108,7 +89,7 @@ LRESULT OnStartInstall(HWND window)
 
         installStatus = InstallSaver(window, choice);
         if (installStatus != actions::kStatusInstalled)
-            MessageBoxA(window, "There has been an error writing your screen saver.", "Message", MB_ICONINFORMATION);
+            ShowMessage(window, "There has been an error writing your screen saver.");
 
         Sleep(1000);  // the wait box stays up long enough to be read
         if (waitBox != nullptr)

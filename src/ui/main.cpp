@@ -1,6 +1,6 @@
 // The stub's entry point: reads the command line, then installs with the window
-// and its dialogs, or silently without either, and returns the exit status that
-// tells how the run ended.
+// and its dialogs, or silently without either, or removes the saver, and
+// returns the exit status that tells how the run ended.
 #include "actions/exit_status.h"
 #include "actions/switches.h"
 #include "package/installer_state.h"
@@ -8,7 +8,8 @@
 #include "ui/common_controls.h"
 #include "ui/install_sequence.h"
 #include "ui/main_window.h"
-#include "ui/switch_messages.h"
+#include "ui/message_boxes.h"
+#include "ui/uninstall_sequence.h"
 
 namespace {
 
@@ -43,6 +44,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     }
     silentRun = commandSwitches.silent;
     StoreOwnPath();
+    if (RunsAsUninstaller())
+        return int(RunRemoval());
     if (silentRun)
         return int(RunSilentInstall());
     return CreateInstallerWindow(hInstance, hPrevInstance, lpCmdLine, nCmdShow);

@@ -9,14 +9,13 @@
 #include "ui/app_globals.h"
 #include "ui/backdrop.h"
 #include "ui/install_sequence.h"
+#include "ui/message_boxes.h"
 
 #include <string.h>
 
 namespace {
 
 const char kClassName[] = "VelquorInstaller";
-const char kDamagedMessage[] = "FATAL ERROR\n\nThis installer has been damaged.";
-const char kMessageCaption[] = "Message";
 
 bool RegisterInstallerClass(const char* className)
 {
@@ -70,7 +69,7 @@ int CreateInstallerWindow(HINSTANCE, HINSTANCE, LPSTR, int)
         UpdateWindow(window);
         PostMessageA(window, WM_STARTINSTALL, 0, 0);
     } else {
-        MessageBoxA(window, kDamagedMessage, kMessageCaption, MB_ICONINFORMATION);
+        ShowMessage(window, kDamagedMessage);
         SendMessageA(window, WM_DESTROY, 0, 0);
     }
 

@@ -15,12 +15,14 @@ struct SwitchCase {
     bool silent, noActivate, help;
     unsigned timeout;
     const char* unknown;
+    bool uninstall = false;
 };
 
 TEST(ParseSwitches, ReadsEveryArgumentAfterTheProgramName)
 {
     const SwitchCase cases[] = {
         {"setup.exe", true, false, false, false, 0, ""},
+        {"setup.exe   ", true, false, false, false, 0, ""},
         {"\"C:\\My Downloads\\My Saver Setup.exe\"", true, false, false, false, 0, ""},
         {"\"C:\\My Downloads\\Setup.exe\"/S", true, true, false, false, 0, ""},
         {"\"C:\\My Downloads\\Setup.exe\" /s  -NoActivate\t/timeout=15 ", true, true, true, false, 15, ""},
@@ -28,6 +30,7 @@ TEST(ParseSwitches, ReadsEveryArgumentAfterTheProgramName)
         {"setup.exe /?", true, false, false, true, 0, ""},
         {"setup.exe -help /S", true, true, false, true, 0, ""},
         {"setup.exe /TIMEOUT=1", true, false, false, false, 1, ""},
+        {"uninstall.exe /Uninstall /S", true, true, false, false, 0, "", true},
         {"setup.exe /TIMEOUT=99", true, false, false, false, 99, ""},
         {"setup.exe /TIMEOUT=099", true, false, false, false, 99, ""},
         {"setup.exe /TIMEOUT=20 /TIMEOUT=5 /timeout=6", true, false, false, false, 6, ""},
@@ -52,8 +55,15 @@ TEST(ParseSwitches, ReadsEveryArgumentAfterTheProgramName)
         EXPECT_EQ(switches.noActivate, c.noActivate) << c.line;
         EXPECT_EQ(switches.help, c.help) << c.line;
         EXPECT_EQ(switches.timeout, c.timeout) << c.line;
+        EXPECT_EQ(switches.uninstall, c.uninstall) << c.line;
         EXPECT_EQ(std::string(switches.unknown), c.understood ? "" : c.unknown) << c.line;
     }
+    // A line with no arguments at all is told apart: the uninstaller removes then.
+    actions::Switches none, empty;
+    actions::ParseSwitches("\"C:\\Program Files\\uninstall.exe\"  ", &none);
+    actions::ParseSwitches("uninstall.exe \"\"", &empty);
+    EXPECT_EQ(none.count, 0u);
+    EXPECT_EQ(empty.count, 1u);
 }
 
 TEST(ParseSwitches, AnArgumentLongerThanItsBufferIsNamedAsFarAsItFits)

@@ -25,6 +25,8 @@
 //   e2e_driver focus HWND                       the window that has the focus in HWND's thread
 //   e2e_driver saver-settings [ACTIVE SECONDS]  the screen-saver settings (set first when given)
 //   e2e_driver long-path PATH                   the long form of PATH, and whether it exists
+//   e2e_driver reg-values KEY                   the values of HKLM\KEY, read with the wide calls:
+//                                               texts as strings, REG_DWORD as numbers
 //   e2e_driver run EXE [ARGS...]                start EXE with ARGS (joined by blanks, as they are),
 //                                               wait for it to end, and give its exit code and the
 //                                               classes of every top-level window it had meanwhile
@@ -518,6 +520,37 @@ int CommandLongPath(int argc, char** argv)
                  ",\"exists\":" + std::string(exists ? "true" : "false"));
 }
 
+int CommandRegValues(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    wchar_t path[1024];
+    if (MultiByteToWideChar(CP_ACP, 0, argv[2], -1, path, 1024) == 0)
+        return kUsage;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return Print("\"exists\":false");
+    std::string values = "{";
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        BYTE data[4096];
+        DWORD nameLength = 256, dataSize = sizeof data - sizeof(wchar_t), type = 0;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
+            break;
+        values += (values.size() > 1 ? "," : "") + JsonWide(name, nameLength) + ":";
+        if (type == REG_DWORD) {
+            DWORD number = 0;
+            memcpy(&number, data, sizeof number);
+            values += Number(number);
+        } else {
+            values += JsonWide(reinterpret_cast<const wchar_t*>(data),
+                               wcsnlen(reinterpret_cast<const wchar_t*>(data), dataSize / sizeof(wchar_t)));
+        }
+    }
+    RegCloseKey(key);
+    return Print("\"exists\":true,\"values\":" + values + "}");
+}
+
 // Watches the child's windows, hidden ones included, every few milliseconds
 // until it ends: a window shown for a moment is still seen.
 int CommandRun(int argc, char** argv)
@@ -610,6 +643,8 @@ int main(int argc, char** argv)
         status = CommandLongPath(argc, argv);
     else if (strcmp(command, "run") == 0)
         status = CommandRun(argc, argv);
+    else if (strcmp(command, "reg-values") == 0)
+        status = CommandRegValues(argc, argv);
     if (status == kUsage)
         fprintf(stderr, "e2e_driver: bad command or arguments: %s\n", command);
     return status;

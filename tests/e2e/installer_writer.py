@@ -8,7 +8,7 @@ import struct
 import sys
 import zlib
 
-HEADER_SIZE, SAVER_SIZE, DOCUMENT_SIZE, LOGO_SIZE, TRAILER_SIZE = 1370, 310, 48, 52, 56
+HEADER_SIZE, SAVER_SIZE, DOCUMENT_SIZE, LOGO_SIZE, TRAILER_SIZE, APP_SIZE = 1370, 310, 48, 52, 56, 524
 HEADER_DISTANCE_MASK = 0x3E5B72D9
 HEADER_CRC_MASK = 0xC4A1086F
 TITLE_OFFSET, TITLE_WIDTH = 814, 262
@@ -94,11 +94,16 @@ def _chunk(tag, record_size, fields, stream):
 
 def build_installer(stub, title="Test Saver", description="", colour=0x000000, timeout=10,
                     saver=b"MZ saver", saver_name="TESTSAVR.SCR", document=None, logo=None, utf8=False,
-                    logo_alpha=False):
+                    logo_alpha=False, app=None):
     """Returns the bytes of an installer: `stub` followed by a well-formed package.
-    With `logo_alpha` the logo record carries the marker that has it blended."""
+    With `logo_alpha` the logo record carries the marker that has it blended;
+    `app`, (publisher, version, URL), asks for an Apps & features entry."""
     header = header_record(title, description, colour, timeout, utf8)
     chunks = [header]
+    if app is not None:
+        fields = zip((8, 136, 264), (128, 128, 260), app)
+        chunks.append(_chunk(b"iapp", APP_SIZE, [(at, _field(text, width, "utf-8")) for at, width, text in fields],
+                             b""))
     chunks.append(_chunk(b"iscr", SAVER_SIZE, [(16, _field(saver_name, 294))], zlib.compress(saver, 9)))
     if document is not None:
         chunks.append(_chunk(b"idoc", DOCUMENT_SIZE, [(12, struct.pack("<I", len(document)))],

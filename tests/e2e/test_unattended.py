@@ -82,7 +82,7 @@ class Unattended(install_run.InstallTestCase):
 
         # A switch not understood, or /?, brings a box that names it and stands alone.
         for switches, status, lines in ((["/NOACTIVATE", "/Q", "/S/"], harness.INVALID_PARAMETER,
-                                         ('The switch "/Q" is not understood; nothing was installed.',)),
+                                         ('The switch "/Q" is not understood; nothing was changed.',)),
                                         (["/?", "/S"], harness.INSTALLED, HELP_LINES)):
             with self.subTest(" ".join(switches)):
                 run = H.start_driver("run", exe, *switches)

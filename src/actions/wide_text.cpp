@@ -1,0 +1,30 @@
+#include "actions/wide_text.h"
+
+namespace actions {
+
+int ToWide(UINT codePage, const char* text, int length, WCHAR* wide, int capacity)
+{
+    if (capacity <= 0)
+        return 0;
+    wide[0] = L'\0';
+    if (length <= 0)
+        return 0;
+    // Without MB_ERR_INVALID_CHARS a malformed sequence becomes U+FFFD instead
+    // of failing the whole text. The explicit length keeps the call inside a
+    // field, which need not hold a zero.
+    int units = MultiByteToWideChar(codePage, 0, text, length, wide, capacity - 1);
+    if (units <= 0)
+        return 0;
+    wide[units] = L'\0';
+    return units;
+}
+
+int FieldToWide(UINT codePage, const char* field, int width, WCHAR* wide, int capacity)
+{
+    int length = 0;
+    while (length < width && field[length] != '\0')
+        ++length;
+    return ToWide(codePage, field, length, wide, capacity);
+}
+
+}  // namespace actions

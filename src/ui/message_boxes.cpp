@@ -1,0 +1,60 @@
+// The boxes that stand alone (owned by no window) come before any window exists,
+// or in runs that make none: the command line's, and those of removing.
+#include "ui/message_boxes.h"
+
+#include "actions/wide_text.h"
+#include "package/installer_state.h"
+
+#include <stdio.h>
+#include <string.h>
+
+const char kDamagedMessage[] = "FATAL ERROR\n\nThis installer has been damaged.";
+
+namespace {
+
+const char kCaption[] = "Message";
+
+const char kHelp[] =
+    "Installs this screen saver.\n\n"
+    "/S\tsilent: shows nothing and asks nothing\n"
+    "/NOACTIVATE\tdoes not make it the active screen saver\n"
+    "/TIMEOUT=N\ta timeout of N minutes (1 to 99)\n"
+    "/UNINSTALL\tremoves it from this computer\n"
+    "/?\tshows this message\n\n"
+    "Exit status:\n"
+    "0\tinstalled, or removed\n"
+    "1602\tcancelled\n"
+    "1603\tnot installed (or not removed)\n"
+    "1620\tthis installer is damaged\n"
+    "3010\tremoved; a restart completes it\n"
+    "87\ta switch was not understood";
+
+}  // namespace
+
+void ShowMessage(HWND owner, const char* text)
+{
+    MessageBoxA(owner, text, kCaption, MB_ICONINFORMATION);
+}
+
+int ShowTitleMessage(const char* text, UINT type)
+{
+    if (!package::HasUtf8Texts(instheader))
+        return MessageBoxA(nullptr, text, kCaption, type);
+    WCHAR wide[512];
+    actions::ToWide(CP_UTF8, text, int(strnlen(text, sizeof wide / sizeof wide[0] - 1)), wide,
+                    sizeof wide / sizeof wide[0]);
+    return MessageBoxW(nullptr, wide, L"Message", type);
+}
+
+void ShowSwitchHelp()
+{
+    ShowMessage(nullptr, kHelp);
+}
+
+void ShowUnknownSwitch(const char* argument)
+{
+    char text[160];
+    snprintf(text, sizeof text, "The switch \"%s\" is not understood; nothing was changed.\n\n/? lists the switches.",
+             argument);
+    ShowMessage(nullptr, text);
+}
