@@ -4,7 +4,8 @@
 #                     new inputs go to build/fuzz/corpus, crashes to build/fuzz/findings
 #   make fuzz-smoke   a short fixed run over the committed seeds (part of make check)
 #   make bench        the benchmarks, natively and under Wine, the stub's size, and the
-#                     time from launch to the install prompt under Xvfb
+#                     time from launch to the install prompt under Xvfb, and a silent
+#                     install of a 64 MiB saver against an NSIS installer
 
 FUZZ_DIR := build/fuzz
 FUZZ_BIN := $(FUZZ_DIR)/fuzz_installer
@@ -63,3 +64,5 @@ bench: host win32 $(BENCH_ARCH)
 	$(BENCH_NATIVE) size build/win32/saverstub.exe
 	@echo "== start-up under Wine on Xvfb =="
 	SAVERSTUB_WINEARCH=$(BENCH_ARCH) python3 bench/startup/startup_bench.py --build-dir $(BENCH_WINDOWS_BUILD)
+	@echo "== silent install under Wine, against NSIS =="
+	SAVERSTUB_WINEARCH=$(BENCH_ARCH) python3 bench/silent/silent_install_bench.py --build-dir $(BENCH_WINDOWS_BUILD)

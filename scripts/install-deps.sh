@@ -15,6 +15,8 @@ packages=(
   xvfb x11-utils imagemagick
   python3
   osslsigncode openssl
+  # The silent-install benchmark measures the stub against an NSIS installer.
+  nsis
   libstb-dev
 )
 

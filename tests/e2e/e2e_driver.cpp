@@ -28,8 +28,9 @@
 //   e2e_driver reg-values KEY                   the values of HKLM\KEY, read with the wide calls:
 //                                               texts as strings, REG_DWORD as numbers
 //   e2e_driver run EXE [ARGS...]                start EXE with ARGS (joined by blanks, as they are),
-//                                               wait for it to end, and give its exit code and the
+//                                               wait for it to end, and give its exit code, the
 //                                               classes of every top-level window it had meanwhile
+//                                               and the milliseconds from start to end
 //
 // Exit status: 0 done, 1 bad usage, 2 timed out or not found, 3 the operation failed.
 #include <windows.h>
@@ -565,6 +566,9 @@ int CommandRun(int argc, char** argv)
     PROCESS_INFORMATION child = {};
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back('\0');
+    LARGE_INTEGER frequency, started, ended;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&started);
     if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
         return Fail(kFailed, "cannot start the program");
     CloseHandle(child.hThread);
@@ -581,6 +585,7 @@ int CommandRun(int argc, char** argv)
         }
         waited = WaitForSingleObject(child.hProcess, 5);
     }
+    QueryPerformanceCounter(&ended);
     DWORD code = 0;
     GetExitCodeProcess(child.hProcess, &code);
     if (waited != WAIT_OBJECT_0)
@@ -591,8 +596,10 @@ int CommandRun(int argc, char** argv)
     std::string classes = "[";
     for (const std::string& name : seen)
         classes += (classes.size() > 1 ? "," : "") + JsonString(name);
+    char ms[32];
+    snprintf(ms, sizeof ms, "%.1f", double(ended.QuadPart - started.QuadPart) * 1000.0 / double(frequency.QuadPart));
     return Print("\"pid\":" + Number(child.dwProcessId) + ",\"exit_code\":" + Number(code) +
-                 ",\"windows\":" + classes + "]");
+                 ",\"windows\":" + classes + "],\"ms\":" + ms);
 }
 
 }  // namespace
