@@ -1,9 +1,12 @@
 // Everything is created and deleted within one paint: 256 brushes and two fonts.
-// The window class redraws on every size change, and nothing is cached.
+// The window class redraws on every size change, and nothing is cached. Lengths
+// are for a 96-DPI display and scaled to this one; the gradient is proportional
+// to the window already.
 #include "ui/backdrop.h"
 
 #include "package/installer_state.h"
 #include "ui/bitmap.h"
+#include "ui/display_scale.h"
 #include "ui/header_text.h"
 #include "ui/scoped_gdi.h"
 
@@ -12,8 +15,10 @@
 namespace {
 
 constexpr int kBands = 256;
+constexpr int kTitleHeight = 52;
 constexpr int kTitleTop = 52;
-constexpr int kDescriptionHalfWidth = 240;
+constexpr int kDescriptionHeight = 24;
+constexpr int kDescriptionWidth = 480;
 constexpr int kDescriptionTopFromBottom = 176;
 constexpr int kDescriptionBottomFromBottom = 16;
 constexpr int kLogoMargin = 10;
@@ -83,27 +88,29 @@ int TextInBox(HDC dc, const WCHAR* text, int length, RECT* box, UINT format)
     return DrawTextW(dc, text, length, box, format);
 }
 
-// The embossed title, centred: a highlight, a shadow two pixels lower right and
-// the shade between them.
+// The embossed title, centred: a highlight, a shadow two pixels (at 96 DPI) lower
+// right, and last the shade between them, over both.
 template <typename Char>
 void PaintTitleLayers(HDC dc, const RECT& rc, COLORREF shade, int length, const Char* title)
 {
     SIZE extent = {0, 0};
     TextExtent(dc, title, length, &extent);
     const int x = (rc.right - rc.left - extent.cx) / 2;
+    const int top = ui::Scaled(kTitleTop);
 
-    SetTextColor(dc, kHighlight);
-    TextAt(dc, x, kTitleTop, title, length);
-    SetTextColor(dc, kShadow);
-    TextAt(dc, x + 2, kTitleTop + 2, title, length);
-    SetTextColor(dc, shade);
-    TextAt(dc, x + 1, kTitleTop + 1, title, length);
+    const COLORREF colours[] = {kHighlight, kShadow, shade};
+    const int offsets[] = {0, 2, 1};
+    for (int layer = 0; layer < 3; ++layer) {
+        const int offset = ui::Scaled(offsets[layer]);
+        SetTextColor(dc, colours[layer]);
+        TextAt(dc, x + offset, top + offset, title, length);
+    }
 }
 
 void PaintTitle(HDC dc, const RECT& rc, COLORREF start)
 {
     const COLORREF shade = RGB(GetRValue(start) * 3 / 4, GetGValue(start) * 3 / 4, GetBValue(start) * 3 / 4);
-    ui::ScopedFont font(CreateBackdropFont(52, TRUE, "TIMES NEW ROMAN"));
+    ui::ScopedFont font(CreateBackdropFont(ui::Scaled(kTitleHeight), TRUE, "TIMES NEW ROMAN"));
     ui::ScopedSelectObject fontInDc(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
 
@@ -122,14 +129,17 @@ void PaintTitle(HDC dc, const RECT& rc, COLORREF start)
 
 void PaintDescription(HDC dc, const RECT& rc)
 {
-    ui::ScopedFont font(CreateBackdropFont(24, FALSE, "ARIAL"));
+    ui::ScopedFont font(CreateBackdropFont(ui::Scaled(kDescriptionHeight), FALSE, "ARIAL"));
     ui::ScopedSelectObject fontInDc(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
 
     const int mid = (rc.right - rc.left) / 2;
-    RECT box = {mid - kDescriptionHalfWidth, rc.bottom - kDescriptionTopFromBottom, mid + kDescriptionHalfWidth,
-                rc.bottom - kDescriptionBottomFromBottom};
-    OffsetRect(&box, 1, 1);
+    const int width = ui::Scaled(kDescriptionWidth);
+    const int left = mid - width / 2;
+    RECT box = {left, rc.bottom - ui::Scaled(kDescriptionTopFromBottom), left + width,
+                rc.bottom - ui::Scaled(kDescriptionBottomFromBottom)};
+    const int offset = ui::Scaled(1);
+    OffsetRect(&box, offset, offset);
     // The whole COLORREF, unlike the gradient and the shade, which use its low three bytes.
     SetTextColor(dc, instheader.crColour);
     const char* text = instheader.szDescription;
@@ -155,9 +165,10 @@ void ui::PaintBackdropArea(HDC dc, const RECT& rc)
     PaintGradient(dc, rc, start);
     PaintTitle(dc, rc, start);
     PaintDescription(dc, rc);
-    if (image != nullptr)
-        DrawBitmap(dc, rc.left + kLogoMargin, rc.top + kLogoMargin, image, SRCCOPY,
-                   instlogo.dwFormat == package::kLogoAlphaMarker);
+    if (image == nullptr)
+        return;
+    const int margin = ui::Scaled(kLogoMargin);
+    DrawBitmap(dc, rc.left + margin, rc.top + margin, image, SRCCOPY, instlogo.dwFormat == package::kLogoAlphaMarker);
 }
 
 void PaintBackdrop(HWND window, HDC dc)

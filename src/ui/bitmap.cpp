@@ -1,9 +1,11 @@
 // The logo is drawn through a device-dependent copy made anew on every paint;
-// nothing survives between calls.
+// nothing survives between calls. Off 96 DPI it is stretched instead, so that it
+// keeps its share of the screen.
 #include "ui/bitmap.h"
 
 #include "package/scoped_handles.h"
 #include "ui/dib_layout.h"
+#include "ui/display_scale.h"
 #include "ui/scoped_gdi.h"
 
 #include <stdlib.h>
@@ -46,8 +48,8 @@ HPALETTE CreateTablePalette(const RGBQUAD* colours, UINT count)
 // pixels go through a DIB section: a device-dependent copy takes the screen's
 // format, which on a 24-bit screen has no alpha byte. False when anything fails,
 // so the caller can still copy.
-bool BlendPremultiplied(HDC dc, int x, int y, const BITMAPINFOHEADER& header, const BYTE* bits,
-                        const DibLayout& layout)
+bool BlendPremultiplied(HDC dc, int x, int y, int width, int height, const BITMAPINFOHEADER& header,
+                        const BYTE* bits, const DibLayout& layout)
 {
     void* sectionBits = nullptr;
     ScopedBitmap section(CreateDIBSection(dc, reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS,
@@ -62,8 +64,7 @@ bool BlendPremultiplied(HDC dc, int x, int y, const BITMAPINFOHEADER& header, co
     if (!sectionInMemory.selected())
         return false;
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    return GdiAlphaBlend(dc, x, y, layout.width, layout.height, memory.get(), 0, 0, layout.width, layout.height,
-                         blend) != FALSE;
+    return GdiAlphaBlend(dc, x, y, width, height, memory.get(), 0, 0, layout.width, layout.height, blend) != FALSE;
 }
 
 }  // namespace
@@ -82,8 +83,10 @@ void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD ro
     info.header.biClrImportant = 0;
     info.header.biSizeImage = layout.bitsSize;
     memcpy(info.colours, bytes + layout.headerSize, layout.colourCount * sizeof(RGBQUAD));
+    const int width = Scaled(layout.width);
+    const int height = Scaled(layout.height);
     if (blendAlpha && layout.bitCount == 32 &&
-        BlendPremultiplied(dc, x, y, info.header, bytes + layout.bitsOffset, layout))
+        BlendPremultiplied(dc, x, y, width, height, info.header, bytes + layout.bitsOffset, layout))
         return;
 
     // Declared in this order so that clean-up runs in the reverse one: the bitmap
@@ -94,6 +97,15 @@ void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD ro
     if (paletteInDc.selected())
         RealizePalette(dc);
 
+    if (width != layout.width || height != layout.height) {
+        // Straight from the bits, smoothed. HALFTONE asks for the brush origin to
+        // be set afterwards; nothing here paints with a pattern brush.
+        const int previousMode = SetStretchBltMode(dc, HALFTONE);
+        StretchDIBits(dc, x, y, width, height, 0, 0, layout.width, layout.height, bytes + layout.bitsOffset,
+                      reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, rop);
+        SetStretchBltMode(dc, previousMode);
+        return;
+    }
     ScopedBitmap bitmap(CreateDIBitmap(dc, &info.header, CBM_INIT, bytes + layout.bitsOffset,
                                        reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS));
     if (bitmap.get() == nullptr)

@@ -1,6 +1,7 @@
 // The done prompt: says that the saver is installed and whether it is active.
 // Done is the only way out; Esc is ignored on purpose.
 #include "ui/dialogs.h"
+#include "ui/display_scale.h"
 #include "ui/header_text.h"
 
 #include "package/installer_state.h"
@@ -25,8 +26,11 @@ const char kNotActive[] =
 
 void OnInitDialog(HWND hDlg, int choice)
 {
-    hDoneFont = CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ARIAL");
+    // The one length of the dialogs given in pixels: the rest is in dialog units,
+    // which grow with the dialog font and so with the display's DPI.
+    hDoneFont = CreateFontA(ui::Scaled(12), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                            "ARIAL");
     SendDlgItemMessageA(hDlg, IDC_CREDIT, WM_SETFONT, WPARAM(hDoneFont), 0);
 
     char message[8192];

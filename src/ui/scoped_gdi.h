@@ -48,6 +48,24 @@ private:
     HDC dc_;
 };
 
+// The screen's DC, released with ReleaseDC.
+class ScopedScreenDC {
+public:
+    ScopedScreenDC() : dc_(GetDC(nullptr)) {}
+    ~ScopedScreenDC()
+    {
+        if (dc_ != nullptr)
+            ReleaseDC(nullptr, dc_);
+    }
+    ScopedScreenDC(const ScopedScreenDC&) = delete;
+    ScopedScreenDC& operator=(const ScopedScreenDC&) = delete;
+
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
 // Selects an object into a DC and puts the previous one back on destruction. An
 // object must leave a DC before it is deleted, so declare this after the object's
 // owner.

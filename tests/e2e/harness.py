@@ -131,11 +131,14 @@ ACTIVE = []  # harnesses started and not yet stopped
 
 
 class Harness:
-    def __init__(self, build_dir, name, headless=False):
-        """`headless`: no screen at all, as for a service account without a
-        desktop; windows and message boxes cannot be created then."""
+    def __init__(self, build_dir, name, width=SCREEN_WIDTH, height=SCREEN_HEIGHT, dpi=None, headless=False):
+        """A screen of `width` x `height`; with `dpi`, Wine's system DPI in the
+        harness's prefixes (by default the template's, 96). `headless`: no screen
+        at all, as for a service account without a desktop; windows and message
+        boxes cannot be created then."""
         self.build_dir = pathlib.Path(build_dir).resolve()
         self.name = name
+        self.width, self.height, self.dpi = width, height, dpi
         self.headless = headless
         self.root = self.build_dir / "e2e"
         self.work = self.root / ("%s-%d" % (name, os.getpid()))
@@ -226,7 +229,7 @@ class Harness:
             with open(self.work / "xvfb.log", "wb") as log:
                 self.xvfb = subprocess.Popen(
                     ["Xvfb", "-displayfd", str(write_end), "-noreset", "-screen", "0",
-                     "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT), "-nolisten", "tcp"],
+                     "%dx%dx24" % (self.width, self.height), "-nolisten", "tcp"],
                     pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                     stderr=log, start_new_session=True)
         finally:
@@ -273,6 +276,14 @@ class Harness:
         old, self.prefix = self.prefix, prefix
         if old is not None:
             shutil.rmtree(old, ignore_errors=True)
+        if self.dpi is not None:
+            # Wine reads the system DPI when its processes start: set it, then
+            # start the prefix's server and helpers afresh below.
+            subprocess.run([WINE, "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t",
+                            "REG_DWORD", "/d", str(self.dpi), "/f"], env=self.wine_env(), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, check=True,
+                           start_new_session=True)
+            self.stop_wineserver()
         # Start the wineserver and Wine's helpers with nothing of ours: they outlive
         # the programs, and a pipe they inherit would keep its reader waiting.
         subprocess.run([WINE, "cmd", "/c", "exit"], env=self.wine_env(), stdin=subprocess.DEVNULL,
@@ -352,9 +363,9 @@ class Harness:
         subprocess.run(["import", "-display", self.display, "-window", "root", "-depth", "8", "rgb:%s" % raw],
                        check=True, timeout=DEFAULT_WAIT, stdin=subprocess.DEVNULL)
         data = raw.read_bytes()
-        if len(data) != SCREEN_WIDTH * SCREEN_HEIGHT * 3:
+        if len(data) != self.width * self.height * 3:
             raise HarnessError("screenshot has %d bytes" % len(data))
-        return Screen(SCREEN_WIDTH, SCREEN_HEIGHT, data)
+        return Screen(self.width, self.height, data)
 
     def settled_screenshot(self, timeout=10.0):
         """A screenshot taken once two in a row agree: Wine hands its drawing to

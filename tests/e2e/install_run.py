@@ -57,10 +57,10 @@ def wait_text(title):
     return (WAIT_FORMAT % title)[:WAIT_BUFFER - 1]
 
 
-def centred(rect):
+def centred(rect, screen=(harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT)):
     left, top, right, bottom = rect
     width, height = right - left, bottom - top
-    return [(harness.SCREEN_WIDTH - width) // 2, (harness.SCREEN_HEIGHT - height) // 2] == [left, top]
+    return [(screen[0] - width) // 2, (screen[1] - height) // 2] == [left, top]
 
 
 class InstallSession:

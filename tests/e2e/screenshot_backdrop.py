@@ -2,9 +2,11 @@
 """Takes a screenshot of a demo-like installer's backdrop for the README.
 
     screenshot_backdrop.py --build-dir build/win32 --output docs/backdrop.png
+    screenshot_backdrop.py --build-dir build/win32 --dpi 144 --output docs/backdrop-144dpi.png
 
 The installer carries the demo's title, description, theme colour and logo
-(from demo/logo.txt, blended), written by the tests' own package writer."""
+(from demo/logo.txt, blended), written by the tests' own package writer. With
+--dpi, the screen is as much larger than 1024 x 768 as a panel of that DPI is."""
 
 import argparse
 import pathlib
@@ -22,13 +24,15 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--output", required=True)
+    parser.add_argument("--dpi", type=int, default=96)
     args = parser.parse_args()
     missing = harness.missing_tools()
     if missing:
         sys.exit("missing: " + ", ".join(missing))
     output = pathlib.Path(args.output).resolve()
 
-    with harness.Harness(args.build_dir, "screenshot") as h:
+    width, height = harness.SCREEN_WIDTH * args.dpi // 96, harness.SCREEN_HEIGHT * args.dpi // 96
+    with harness.Harness(args.build_dir, "screenshot", width, height, args.dpi) as h:
         data = installer_writer.build_installer(h.stub.read_bytes(), title=DEMO_TITLE,
                                                 description=DEMO_DESCRIPTION, colour=DEMO_COLOUR,
                                                 logo=installer_writer.demo_logo(), logo_alpha=True)

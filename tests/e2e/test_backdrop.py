@@ -3,7 +3,8 @@
 the embossed title, the description in its box and the logo at (10, 10), all
 around the install prompt that stands over it; Cancel then ends the stub with
 status 1602 (cancelled) and nothing installed. PNG logos go through the packer, saverpack.exe:
-one with transparency is blended over the gradient, an opaque one is copied."""
+one with transparency is blended over the gradient, an opaque one is copied.
+Those lengths are for a 96-DPI display; at 144 and 192 DPI they grow with it."""
 
 import random
 import unittest
@@ -32,6 +33,15 @@ def setUpModule():
 
 def tearDownModule():
     HARNESS.__exit__(None, None, None)
+
+
+def scaled(pixels, dpi):
+    """A length given for 96 DPI at `dpi`, rounded to the nearest as MulDiv does."""
+    return (pixels * dpi + 48) // 96
+
+
+def scaled_range(rows, dpi):
+    return range(scaled(rows.start, dpi), scaled(rows.stop, dpi))
 
 
 def rgb_of(colourref):
@@ -108,23 +118,24 @@ class Backdrop(unittest.TestCase):
         self.assertEqual(packer.wait(), 0, packer.output())
         return output.read_bytes(), packer.output()
 
-    def show(self, name, colour, title, description, logo=None, alt_f4=False, data=None, utf8=False):
+    def show(self, name, colour, title, description, logo=None, alt_f4=False, data=None, utf8=False, session=None):
         """Runs an installer (`data`, or one written here) and returns a settled
         screenshot of its backdrop with the install prompt over it, and the
         prompt's rectangle. The prompt is then cancelled (or, with `alt_f4`, closed
         as Alt+F4 would close it): the stub must end with 1602, having installed
-        nothing."""
-        h = HARNESS
+        nothing. It runs in the module's harness unless `session` has another."""
+        session = session or SESSION
+        h = session.h
         if data is None:
             data = installer_writer.build_installer(h.stub.read_bytes(), title=title, description=description,
                                                     colour=colour, logo=logo.dib if logo else None, utf8=utf8)
-        before = SESSION.snapshot()
+        before = session.snapshot()
         stub = h.launch(h.write_installer(name + ".exe", data))
         window = None
         try:
             window = h.driver("window", "VelquorInstaller")
-            self.assertEqual(window["rect"], [0, 0, W, H], "the window covers the whole screen")
-            self.assertEqual(window["client"], [0, 0, W, H], "and has no border or caption")
+            self.assertEqual(window["rect"], [0, 0, h.width, h.height], "the window covers the whole screen")
+            self.assertEqual(window["client"], [0, 0, h.width, h.height], "and has no border or caption")
             self.assertEqual(window["text"], "")
             self.assertEqual(window["style"] & 0x90000000, 0x90000000, "WS_POPUP | WS_VISIBLE")
             self.assertEqual(window["style"] & 0x00CF0000, 0, "no caption, border, frame or menu")
@@ -149,7 +160,7 @@ class Backdrop(unittest.TestCase):
             stub.kill()
             if window is not None:
                 h.driver("wait-gone", window["hwnd"])
-        self.assertEqual(SESSION.snapshot(), before, "Cancel installs nothing")
+        self.assertEqual(session.snapshot(), before, "Cancel installs nothing")
         return screen, prompt["rect"]
 
     # -- checks ----------------------------------------------------------------
@@ -158,9 +169,12 @@ class Backdrop(unittest.TestCase):
         """Every row carries its band's colour: across the whole screen where
         nothing else is drawn, at both edges in the rows of the title, the
         description and the logo, and left and right of the install prompt."""
+        W, H = screen.width, screen.height
         rows = expected_rows(start, H)
         left, top, right, bottom = prompt_rect
         for y in range(H):
+            if screen.data[y * W * 3:(y + 1) * W * 3] == bytes(rows[y]) * W:
+                continue  # the whole row is its band colour
             row = screen.row(y)
             columns = (0, 1, W - 2, W - 1) if y in text_rows else range(W)
             if top <= y < bottom:
@@ -171,78 +185,96 @@ class Backdrop(unittest.TestCase):
 
     def painted_pixels(self, screen, colour, rows, columns):
         """Pixels of exactly `colour` in the area that the gradient alone would not give."""
-        band = expected_rows(self.start, H)
+        band = expected_rows(self.start, screen.height)
         return [(x, y) for y in rows for x in columns
                 if screen.pixel(x, y) == colour and band[y] != colour]
 
-    def check_title(self, screen, start):
+    def check_title(self, screen, start, dpi=96):
+        """Returns the first and the last row the title inks."""
         self.start = start
         shade = tuple(c * 3 // 4 for c in start)
         found = {}
         for name, colour in (("highlight", (255, 255, 255)), ("shadow", (0, 0, 0)), ("shade", shade)):
-            pixels = self.painted_pixels(screen, colour, TITLE_ROWS, range(W))
+            pixels = self.painted_pixels(screen, colour, scaled_range(TITLE_ROWS, dpi), range(screen.width))
             self.assertGreater(len(pixels), 20, "title %s pixels %s" % (name, colour))
             found[name] = pixels
         top = {n: min(y for _, y in p) for n, p in found.items()}
         bottom = {n: max(y for _, y in p) for n, p in found.items()}
         right = {n: max(x for x, _ in p) for n, p in found.items()}
-        # Highlight at (x, 52), shadow at (x + 2, 54), shade on top at (x + 1, 53).
-        self.assertGreaterEqual(top["highlight"], 52)
+        # Highlight at (x, 52), shadow at (x + 2, 54), shade on top at (x + 1, 53), at 96 DPI.
+        self.assertGreaterEqual(top["highlight"], scaled(52, dpi))
         self.assertLess(top["highlight"], top["shadow"])
         self.assertGreater(bottom["shadow"], bottom["highlight"])
         self.assertGreater(right["shadow"], right["highlight"])
         xs = [x for x, _ in found["shade"]]
-        self.assertLess(abs((min(xs) + max(xs)) / 2 - W / 2), 12, "the title is centred")
+        self.assertLess(abs((min(xs) + max(xs)) / 2 - screen.width / 2), scaled(12, dpi), "the title is centred")
+        return min(top.values()), max(bottom.values())
 
-    def check_description(self, screen, start, colour):
+    def check_description(self, screen, start, colour, dpi=96):
         self.start = start
-        box_left, box_top, box_right, box_bottom = W // 2 - 240 + 1, H - 176 + 1, W // 2 + 240 + 1, H - 16 + 1
-        pixels = self.painted_pixels(screen, colour, range(box_top - 20, H), range(W))
+        W, H = screen.width, screen.height
+        box_left, box_top = W // 2 - scaled(480, dpi) // 2 + scaled(1, dpi), H - scaled(176, dpi) + scaled(1, dpi)
+        box_right, box_bottom = box_left + scaled(480, dpi), H - scaled(16, dpi) + scaled(1, dpi)
+        rows = range(box_top - scaled(20, dpi), H)
+        pixels = self.painted_pixels(screen, colour, rows, range(W))
         self.assertGreater(len(pixels), 50, "description pixels in %s" % (colour,))
         for x, y in pixels:
             self.assertTrue(box_left <= x < box_right and box_top <= y < box_bottom, "(%d, %d) outside" % (x, y))
         ys = [y for _, y in pixels]
-        self.assertGreater(max(ys) - min(ys), 30, "the description wraps onto several lines")
+        self.assertGreater(max(ys) - min(ys), scaled(30, dpi), "the description wraps onto several lines")
         # Outside the box the rows hold nothing but the gradient.
         band = expected_rows(start, H)
-        for y in range(box_top - 20, H):
+        for y in rows:
             for x in list(range(0, box_left)) + list(range(box_right, W)):
                 self.assertEqual(screen.pixel(x, y), band[y], (x, y))
 
-    def check_logo(self, screen, start, logo):
-        band = expected_rows(start, H)
-        for y in range(logo.height):
-            for x in range(logo.width):
-                got = screen.pixel(10 + x, 10 + y)
-                want, slack = logo.expected(x, y, band[10 + y])
-                if any(abs(g - w) > slack for g, w in zip(got, want)):
-                    self.fail("logo pixel (%d, %d) is %s, expected %s within %d" % (x, y, got, want, slack))
-        for y in range(0, 10 + logo.height + 1):
-            self.assertEqual(screen.pixel(10 + logo.width, y), band[y], "drawn at its own width")
-        for x in range(0, 10 + logo.width + 1):
-            self.assertEqual(screen.pixel(x, 10 + logo.height), band[10 + logo.height], "and height")
-            self.assertEqual(screen.pixel(x, 9), band[9])
+    def check_logo(self, screen, start, logo, dpi=96):
+        band = expected_rows(start, screen.height)
+        left = top = scaled(10, dpi)
+        right, bottom = left + scaled(logo.width, dpi), top + scaled(logo.height, dpi)
+        if dpi == 96:
+            for y in range(logo.height):
+                for x in range(logo.width):
+                    got = screen.pixel(10 + x, 10 + y)
+                    want, slack = logo.expected(x, y, band[10 + y])
+                    if any(abs(g - w) > slack for g, w in zip(got, want)):
+                        self.fail("logo pixel (%d, %d) is %s, expected %s within %d" % (x, y, got, want, slack))
+        else:
+            # Stretched, and smoothed or not: no pixel to predict, but it fills its place exactly.
+            ink = [(x, y) for y in range(top - 1, bottom + 1) for x in range(left - 1, right + 1)
+                   if screen.pixel(x, y) != band[y]]
+            xs, ys = [x for x, _ in ink], [y for _, y in ink]
+            self.assertEqual((min(xs), min(ys), max(xs) + 1, max(ys) + 1), (left, top, right, bottom), "logo")
+        for y in range(0, bottom + 1):
+            self.assertEqual(screen.pixel(right, y), band[y], "drawn at its own width")
+        for x in range(0, right + 1):
+            self.assertEqual(screen.pixel(x, bottom), band[bottom], "and height")
+            self.assertEqual(screen.pixel(x, top - 1), band[top - 1])
 
-    def check_backdrop(self, name, colour, logo=None, alt_f4=False, data=None):
+    def check_backdrop(self, name, colour, logo=None, alt_f4=False, data=None, session=None, dpi=96):
+        """Returns the screenshot and the title's first and last inked rows."""
         start = rgb_of(colour)
-        screen, prompt_rect = self.show(name, colour, "Aurora Drift", LONG_DESCRIPTION, logo, alt_f4, data)
-        self.assertTrue(install_run.centred(prompt_rect), prompt_rect)
-        logo_rows = range(10, 10 + logo.height) if logo else range(0)
-        description_rows = range(H - 176 - 20, H)
-        skip = set(TITLE_ROWS) | set(description_rows) | set(logo_rows)
-        for y in TITLE_ROWS.start, TITLE_ROWS.stop, 10 + (logo.height if logo else 0), H - 176 - 20:
+        screen, prompt_rect = self.show(name, colour, "Aurora Drift", LONG_DESCRIPTION, logo, alt_f4, data,
+                                        session=session)
+        H = screen.height
+        self.assertTrue(install_run.centred(prompt_rect, (screen.width, H)), prompt_rect)
+        title_rows = scaled_range(TITLE_ROWS, dpi)
+        logo_rows = range(scaled(10, dpi), scaled(10, dpi) + (scaled(logo.height, dpi) if logo else 0))
+        description_rows = range(H - scaled(176 + 20, dpi), H)
+        skip = set(title_rows) | set(description_rows) | set(logo_rows)
+        for y in title_rows.start, title_rows.stop, logo_rows.stop, description_rows.start:
             self.assertFalse(prompt_rect[1] <= y < prompt_rect[3], "the prompt leaves the backdrop's parts clear")
         self.check_bands(screen, start, skip, prompt_rect)
-        self.check_title(screen, start)
-        self.check_description(screen, start, start)
+        title = self.check_title(screen, start, dpi)
+        self.check_description(screen, start, start, dpi)
         if logo:
-            self.check_logo(screen, start, logo)
-        return screen
+            self.check_logo(screen, start, logo, dpi)
+        return screen, title
 
     # -- cases -----------------------------------------------------------------
 
     def test_white_theme_without_logo(self):
-        screen = self.check_backdrop("white-no-logo", 0xFFFFFF)
+        screen, _ = self.check_backdrop("white-no-logo", 0xFFFFFF)
         band = expected_rows((255, 255, 255), H)
         self.assertEqual(band[0], (255, 255, 255))
         self.assertEqual(band[H - 1], (0, 0, 0), "the last band is black")
@@ -304,6 +336,24 @@ class Backdrop(unittest.TestCase):
         data, report = self.pack(logo, 0x00306090, "Aurora Drift", LONG_DESCRIPTION)
         self.assertIn("21 x 13, 4 bits per pixel, no alpha", report)
         self.check_backdrop("logo-png-opaque", 0x00306090, logo, data=data)
+
+    def test_the_backdrop_grows_with_the_display_dpi(self):
+        # On a screen as much larger as a real panel of that DPI is. Each DPI draws
+        # the logo another way: copied as ever, blended and stretched, stretched
+        # and smoothed from a palette.
+        blended = PngLogo("dpi", 36, 22, lambda x, y: (250, 200 - 5 * y, 4 * x, (64, 128, 192, 255)[(x + y) % 4]))
+        inked = {}
+        for dpi, logo in (96, Logo(40, 24, 24, seed=96)), (144, blended), (192, Logo(30, 20, 8, seed=192)):
+            alpha = logo is blended
+            dib = installer_writer.alpha_dib(logo.width, logo.height, logo.pixel) if alpha else logo.dib
+            with harness.Harness(harness.BUILD_DIR, "backdrop-dpi%d" % dpi, W * dpi // 96, H * dpi // 96, dpi) as h:
+                data = installer_writer.build_installer(h.stub.read_bytes(), title="Aurora Drift", colour=0xC06020,
+                                                        description=LONG_DESCRIPTION, logo=dib, logo_alpha=alpha)
+                _, inked[dpi] = self.check_backdrop("dpi%d" % dpi, 0xC06020, logo, data=data, dpi=dpi,
+                                                    session=install_run.InstallSession(h))
+            (top, bottom), (top96, bottom96) = inked[dpi], inked[96]
+            self.assertLessEqual(abs(top - top96 * dpi / 96), 2, "the title's ink starts lower at %d DPI" % dpi)
+            self.assertLessEqual(abs(bottom - top - (bottom96 - top96) * dpi / 96), 2, "and is that much higher")
 
 
 if __name__ == "__main__":

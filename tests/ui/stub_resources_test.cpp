@@ -316,6 +316,10 @@ TEST_F(StubResources, ManifestAsksForAdministratorAndKeepsTheClassicControls)
     EXPECT_NE(manifest.find("urn:schemas-microsoft-com:compatibility.v1"), std::string::npos);
     // Windows 10 and 11, so the system reports its real version and does not virtualise.
     EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);
+    // System DPI awareness, which Windows reads here; Wine 8 treats every program as DPI-aware.
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+                            "true</dpiAware>"),
+              std::string::npos);
     EXPECT_EQ(manifest.find("<dependency"), std::string::npos) << "no side-by-side assembly";
     EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos) << "not the version-6 common controls";
 }
