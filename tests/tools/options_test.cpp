@@ -133,6 +133,8 @@ TEST(TextArguments, OnlyTheValuesOfTheTextOptions)
         {{"sp", "build", "--", "--title", "T"}, {false, false, false, false, false}},
         {{"sp", "build", "--titles", "T", "--title"}, {false, false, false, false, false}},
         {{"sp", "--title", "T"}, {false, false, false}},
+        {{"sp", "build", "--publisher", "P", "--version=V", "--url", "U", "--name", "N"},
+         {false, false, false, true, true, false, true, false, false}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));

@@ -4,7 +4,7 @@ namespace saverpack {
 
 namespace {
 
-const char* const kTextOptions[] = {"--title", "--description"};
+const char* const kTextOptions[] = {"--title", "--description", "--publisher", "--version", "--url"};
 
 }  // namespace
 
