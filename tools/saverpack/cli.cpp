@@ -78,6 +78,18 @@ const char kExtractUsage[] =
     "\n"
     "Exit status: 0 written, 1 failed (DEST is then left as it was), 2 wrong usage.\n";
 
+int Fail(std::ostream& err, const std::string& message)
+{
+    err << "saverpack: " << message << "\n";
+    return kExitFailure;
+}
+
+int UsageError(std::ostream& err, const char* command, const std::string& message, const char* usage)
+{
+    err << "saverpack " << command << ": " << message << "\n\n" << usage;
+    return kExitUsage;
+}
+
 int RunSaverpack(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 {
     if (argc < 2) {
