@@ -16,6 +16,8 @@ packages=(
   python3
   osslsigncode openssl
   libstb-dev
+  # SHA-256 for the native packer.
+  libssl-dev
 )
 
 missing=()
