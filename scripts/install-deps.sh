@@ -18,6 +18,8 @@ packages=(
   libstb-dev
   # SHA-256 for the native packer.
   libssl-dev
+  # The winget manifest's test reads the YAML back with a real parser.
+  python3-yaml
 )
 
 missing=()

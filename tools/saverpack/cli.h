@@ -16,6 +16,7 @@ extern const char kMainUsage[];
 extern const char kBuildUsage[];
 extern const char kInspectUsage[];
 extern const char kExtractUsage[];
+extern const char kWingetUsage[];
 
 // "saverpack: MESSAGE" on `err`; the status of a refusal.
 int Fail(std::ostream& err, const std::string& message);
@@ -30,5 +31,6 @@ int RunSaverpack(int argc, const char* const* argv, std::ostream& out, std::ostr
 int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 int RunInspect(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int RunWinget(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 }  // namespace saverpack
