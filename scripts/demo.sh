@@ -27,7 +27,8 @@ done
 args=(build --stub "$stub" --saver "$demo_saver"
       --title "Demo Saver"
       --description "A screen saver to show what the installer does"
-      --colour 2060C0 --timeout 10 --output "$output")
+      --colour 2060C0 --timeout 10 --publisher "saverstub" --version 1.0
+      --url https://example.com/demosaver --output "$output")
 if [[ -f demo/logo.png ]]; then
   args+=(--logo demo/logo.png)
 else
@@ -43,6 +44,10 @@ mkdir -p "$(dirname "$output")"
 "$packer" "${args[@]}"
 echo
 "$packer" inspect "$output" --verify
+echo
+# What would publish it with winget, were it downloadable from that address.
+"$packer" winget "$output" --id Saverstub.DemoSaver --license Freeware --force \
+    --installer-url https://example.com/download/DemoSaverSetup.exe --output "$(dirname "$output")/manifests"
 
 [[ ${DEMO_PACK_ONLY:-} == 1 ]] && exit 0
 

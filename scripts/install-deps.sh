@@ -18,6 +18,10 @@ packages=(
   # The silent-install benchmark measures the stub against an NSIS installer.
   nsis
   libstb-dev
+  # SHA-256 for the native packer.
+  libssl-dev
+  # The winget manifest's test reads the YAML back with a real parser.
+  python3-yaml
 )
 
 missing=()

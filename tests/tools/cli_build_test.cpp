@@ -21,6 +21,7 @@ using packertest::Contains;
 using packertest::Inputs;
 using packertest::RunResult;
 using packertest::RunSaverpack;
+using packertest::Set;
 using testsupport::Bytes;
 
 struct ChunkRow {
@@ -265,17 +266,6 @@ struct Refusal {
     int code;
     const char* reason;
 };
-
-void Set(std::vector<std::string>& args, const std::string& option, const std::string& value)
-{
-    for (size_t i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] == option) {
-            args[i + 1] = value;
-            return;
-        }
-    }
-    args.insert(args.end(), {option, value});
-}
 
 std::string BmpWith(Inputs& in, uint32_t compression, uint16_t bits, int32_t height)
 {
@@ -536,7 +526,10 @@ TEST(SaverpackCommandLine, HelpVersionAndUsage)
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, saverpack::kMainUsage);
     const std::pair<const char*, const char*> commands[] = {
-        {"build", saverpack::kBuildUsage}, {"inspect", saverpack::kInspectUsage}, {"extract", saverpack::kExtractUsage}};
+        {"build", saverpack::kBuildUsage},
+        {"inspect", saverpack::kInspectUsage},
+        {"extract", saverpack::kExtractUsage},
+        {"winget", saverpack::kWingetUsage}};
     for (const auto& command : commands) {
         r = RunSaverpack({command.first, "--help"});
         EXPECT_EQ(r.code, 0) << command.first;

@@ -77,4 +77,15 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+void Set(std::vector<std::string>& args, const std::string& option, const std::string& value)
+{
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == option) {
+            args[i + 1] = value;
+            return;
+        }
+    }
+    args.insert(args.end(), {option, value});
+}
+
 }  // namespace packertest

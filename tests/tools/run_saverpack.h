@@ -38,4 +38,7 @@ struct Inputs {
 
 bool Contains(const std::string& text, const std::string& part);
 
+// Gives `option` the value `value` in `args`: replaces its value, or adds both.
+void Set(std::vector<std::string>& args, const std::string& option, const std::string& value);
+
 }  // namespace packertest

@@ -53,14 +53,19 @@ std::string AppTextProblem(const std::string& option, const std::string& text)
                        "(a control character or one of \\/:*?\"<>|)";
         }
     }
-    if (option == "--url") {
-        if (!(StartsWithIgnoringCase(text, "http://") && text.size() > 7) &&
-            !(StartsWithIgnoringCase(text, "https://") && text.size() > 8))
-            return "the URL \"" + text + "\" does not start with http:// or https://";
-        for (unsigned char c : text) {
-            if (c <= 0x20 || c == 0x7F)
-                return "the URL \"" + text + "\" holds a blank or a control character";
-        }
+    if (option == "--url")
+        return UrlProblem(option, text);
+    return std::string();
+}
+
+std::string UrlProblem(const std::string& option, const std::string& url)
+{
+    if (!(StartsWithIgnoringCase(url, "http://") && url.size() > 7) &&
+        !(StartsWithIgnoringCase(url, "https://") && url.size() > 8))
+        return "the URL \"" + url + "\" given with " + option + " does not start with http:// or https://";
+    for (unsigned char c : url) {
+        if (c <= 0x20 || c == 0x7F)
+            return "the URL \"" + url + "\" given with " + option + " holds a blank or a control character";
     }
     return std::string();
 }

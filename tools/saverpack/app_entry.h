@@ -25,6 +25,10 @@ constexpr size_t kMaxUrl = sizeof(package::InstApp::szUrl);
 // characters, none of \/:*?"<>|); a URL starts with http:// or https://.
 std::string AppTextProblem(const std::string& option, const std::string& text);
 
+// Empty when `url`, given with `option`, is a web address: http:// or https://
+// (in any case) and more, with no blank or control character; else why not.
+std::string UrlProblem(const std::string& option, const std::string& url);
+
 package::InstApp MakeAppRecord(const AppEntry& entry);
 
 // The record's texts, each up to its terminating zero or its field's width.

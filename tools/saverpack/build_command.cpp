@@ -22,18 +22,6 @@ namespace saverpack {
 
 namespace {
 
-int Fail(std::ostream& err, const std::string& message)
-{
-    err << "saverpack: " << message << "\n";
-    return kExitFailure;
-}
-
-int UsageError(std::ostream& err, const std::string& message)
-{
-    err << "saverpack build: " << message << "\n\n" << kBuildUsage;
-    return kExitUsage;
-}
-
 // What the installer's reader must find in the file just written; empty when
 // it finds exactly that.
 std::string CheckWritten(const std::string& path, const PackageContents& contents, const PackageLayout& layout)
@@ -81,21 +69,23 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
                        {"--stub", "--saver", "--title", "--description", "--colour", "--timeout", "--name",
                         "--document", "--logo", "--level", "--output", "--publisher", "--version", "--url"},
                        {"--help", "--no-uninstall"}, &line, &error))
-        return UsageError(err, error);
+        return UsageError(err, "build", error, kBuildUsage);
     if (line.Has("--help")) {
         out << kBuildUsage;
         return kExitSuccess;
     }
     if (!line.positional.empty())
-        return UsageError(err, "unexpected argument \"" + line.positional.front() + "\"");
+        return UsageError(err, "build", "unexpected argument \"" + line.positional.front() + "\"", kBuildUsage);
     for (const char* required : {"--saver", "--title", "--output"}) {
         if (!line.Has(required))
-            return UsageError(err, std::string(required) + " is required");
+            return UsageError(err, "build", std::string(required) + " is required", kBuildUsage);
     }
     for (const char* entryText : {"--publisher", "--version", "--url"}) {
         if (line.Has("--no-uninstall") && line.Has(entryText))
-            return UsageError(err, std::string(entryText) + " describes the Apps & features entry that "
-                                                              "--no-uninstall leaves out; give one or the other");
+            return UsageError(err, "build",
+                              std::string(entryText) + " describes the Apps & features entry that "
+                                                       "--no-uninstall leaves out; give one or the other",
+                              kBuildUsage);
     }
 
     PackageContents contents;

@@ -11,6 +11,7 @@ const char kMainUsage[] =
     "Usage: saverpack build --saver FILE --title TEXT [options] --output OUT\n"
     "       saverpack inspect FILE [--verify]\n"
     "       saverpack extract FILE DEST\n"
+    "       saverpack winget INSTALLER --id PUBLISHER.NAME --installer-url URL --license TEXT [options]\n"
     "       saverpack COMMAND --help\n"
     "       saverpack --help | --version\n"
     "\n"
@@ -20,6 +21,7 @@ const char kMainUsage[] =
     "  build    write an installer\n"
     "  inspect  check an installer with the installer's own reader and describe it\n"
     "  extract  write the saver held in an installer to a file\n"
+    "  winget   write the manifest that publishes an installer with winget\n"
     "\n"
     "Exit status: 0 success, 1 failure or a damaged installer, 2 wrong usage.\n";
 
@@ -79,6 +81,40 @@ const char kExtractUsage[] =
     "\n"
     "Exit status: 0 written, 1 failed (DEST is then left as it was), 2 wrong usage.\n";
 
+const char kWingetUsage[] =
+    "Usage: saverpack winget INSTALLER --id PUBLISHER.NAME --installer-url URL --license TEXT\n"
+    "                        [--output DIR] [--locale LOCALE] [--force]\n"
+    "\n"
+    "Writes the winget manifest of INSTALLER (schema 1.10.0) as the community repository\n"
+    "keeps it: DIR/p/PUBLISHER/NAME/VERSION/ with PUBLISHER.NAME.yaml,\n"
+    "PUBLISHER.NAME.installer.yaml and PUBLISHER.NAME.locale.LOCALE.yaml. The version,\n"
+    "the publisher, the web page, the title and the description come from INSTALLER,\n"
+    "which must have been built with --publisher and --version; the switches, exit\n"
+    "statuses and Apps & features entry are the installer's own.\n"
+    "\n"
+    "  --id PUBLISHER.NAME  the package's identifier: 2 to 8 parts joined by \".\", each of\n"
+    "                       1 to 32 characters, none a blank or one of \\/:*?\"<>|\n"
+    "  --installer-url URL  where INSTALLER can be downloaded, http:// or https://; upload\n"
+    "                       it as it is now (signed), or the SHA-256 will not match\n"
+    "  --license TEXT       the licence's name, 3 to 512 characters (\"Freeware\", \"MIT\")\n"
+    "  --output DIR         the repository's manifests folder (default: manifests)\n"
+    "  --locale LOCALE      the language of the texts (default: en-US)\n"
+    "  --force              replace the folder of this version if it exists\n"
+    "\n"
+    "Exit status: 0 written, 1 refused or failed (nothing is then written), 2 wrong usage.\n";
+
+int Fail(std::ostream& err, const std::string& message)
+{
+    err << "saverpack: " << message << "\n";
+    return kExitFailure;
+}
+
+int UsageError(std::ostream& err, const char* command, const std::string& message, const char* usage)
+{
+    err << "saverpack " << command << ": " << message << "\n\n" << usage;
+    return kExitUsage;
+}
+
 int RunSaverpack(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 {
     if (argc < 2) {
@@ -100,6 +136,8 @@ int RunSaverpack(int argc, const char* const* argv, std::ostream& out, std::ostr
         return RunInspect(argc, argv, out, err);
     if (command == "extract")
         return RunExtract(argc, argv, out, err);
+    if (command == "winget")
+        return RunWinget(argc, argv, out, err);
     err << "saverpack: unknown command \"" << command << "\"\n\n" << kMainUsage;
     return kExitUsage;
 }

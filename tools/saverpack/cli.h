@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 namespace saverpack {
 
@@ -15,6 +16,14 @@ extern const char kMainUsage[];
 extern const char kBuildUsage[];
 extern const char kInspectUsage[];
 extern const char kExtractUsage[];
+extern const char kWingetUsage[];
+
+// "saverpack: MESSAGE" on `err`; the status of a refusal.
+int Fail(std::ostream& err, const std::string& message);
+
+// "saverpack COMMAND: MESSAGE" and the command's usage on `err`; the status of
+// wrong usage.
+int UsageError(std::ostream& err, const char* command, const std::string& message, const char* usage);
 
 // argv[0] is the program's name, argv[1] the sub-command.
 int RunSaverpack(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
@@ -22,5 +31,6 @@ int RunSaverpack(int argc, const char* const* argv, std::ostream& out, std::ostr
 int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 int RunInspect(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int RunWinget(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 }  // namespace saverpack

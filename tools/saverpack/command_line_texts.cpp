@@ -4,7 +4,8 @@ namespace saverpack {
 
 namespace {
 
-const char* const kTextOptions[] = {"--title", "--description"};
+const char* const kTextOptions[] = {"--title",   "--description", "--publisher",     "--version",
+                                    "--url",     "--id",          "--installer-url", "--license"};
 
 }  // namespace
 

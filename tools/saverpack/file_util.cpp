@@ -19,24 +19,45 @@ namespace fs = std::filesystem;
 
 namespace saverpack {
 
+#ifdef _WIN32
+namespace {
+
+// A path in the ANSI code page, in UTF-16; empty when it is empty or cannot be read.
+std::wstring WideFromAnsi(const std::string& path)
+{
+    int size = path.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0);
+    if (size <= 0)
+        return std::wstring();
+    std::wstring wide(size_t(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), &wide[0], size);
+    return wide;
+}
+
+}  // namespace
+#endif
+
 std::string DisplayPath(const std::string& path)
 {
 #ifdef _WIN32
-    if (path.empty())
-        return path;
-    int wideSize = MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0);
-    if (wideSize <= 0)
-        return path;
-    std::wstring wide(size_t(wideSize), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), &wide[0], wideSize);
-    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
+    std::wstring wide = WideFromAnsi(path);
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    if (wide.empty() || size <= 0)
         return path;
     std::string utf8(size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, &utf8[0], size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0], size, nullptr, nullptr);
     return utf8;
 #else
     return path;
+#endif
+}
+
+fs::path FileSystemPath(const std::string& path)
+{
+#ifdef _WIN32
+    std::wstring wide = WideFromAnsi(path);
+    return wide.empty() ? fs::path(path) : fs::path(wide);
+#else
+    return fs::path(path);
 #endif
 }
 

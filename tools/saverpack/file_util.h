@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stdint.h>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ bool CheckInputFile(const std::string& path, uint32_t* size, std::string* error)
 // Windows the paths it works with are in the ANSI code page, as the file calls
 // take them; elsewhere they are printed as given.
 std::string DisplayPath(const std::string& path);
+
+// A path as saverpack takes it (in the ANSI code page on Windows) for
+// std::filesystem, whose Windows calls take UTF-16: converted with the ANSI code
+// page itself, which the C runtime's conversion only approximates.
+std::filesystem::path FileSystemPath(const std::string& path);
 
 // The last component of a path, cut at "/", "\\" or a drive's ":".
 std::string BaseName(const std::string& path);

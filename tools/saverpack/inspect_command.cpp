@@ -11,7 +11,6 @@
 #include "text_encoding.h"
 
 #include "package/package_format.h"
-#include "package/scoped_handles.h"
 #include "package/saver_extract.h"
 
 #include <filesystem>
@@ -20,27 +19,6 @@
 namespace saverpack {
 
 namespace {
-
-int UsageError(std::ostream& err, const std::string& command, const std::string& message, const char* usage)
-{
-    err << "saverpack " << command << ": " << message << "\n\n" << usage;
-    return kExitUsage;
-}
-
-// Walks the package through bounded reads of the file, never holding it whole.
-bool WalkFile(const std::string& path, PackageWalk* walk, std::string* error)
-{
-    uint32_t size = 0;
-    if (!CheckInputFile(path, &size, error))
-        return false;
-    package::ScopedFile file(_lopen(path.c_str(), OF_READ));
-    if (!file.valid()) {
-        *error = "cannot read " + DisplayPath(path) + ": cannot open it";
-        return false;
-    }
-    *walk = WalkPackage(package::BoundedReader::OverFile(file.get(), size));
-    return true;
-}
 
 void PrintChunks(std::ostream& out, const PackageWalk& walk)
 {
@@ -57,11 +35,6 @@ void PrintNotes(std::ostream& out, const PackageWalk& walk)
 {
     for (const std::string& note : walk.notes)
         out << "note: " << note << "\n";
-}
-
-std::string WhyRefused(const PackageWalk& walk)
-{
-    return walk.problem.empty() ? "the installer's reader refuses it (it could not read the file)" : walk.problem;
 }
 
 // What the installer registers for removal, and under which key.
@@ -196,9 +169,7 @@ int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostrea
     }
     LoadedPackage loaded(path);
     if (!loaded.valid()) {
-        PackageWalk walk;
-        WalkFile(path, &walk, &error);
-        err << "saverpack: " << DisplayPath(path) << " is a damaged installer: " << WhyRefused(walk) << "\n";
+        err << "saverpack: " << DisplayPath(path) << " is a damaged installer: " << WhyRefused(path) << "\n";
         return kExitFailure;
     }
     if (!loaded.hasSaver()) {

@@ -1,9 +1,11 @@
 #include "package_walk.h"
 
+#include "file_util.h"
 #include "packed_dib.h"
 
 #include "package/crc32.h"
 #include "package/package_format.h"
+#include "package/scoped_handles.h"
 #include "package/stub_check.h"
 
 #include <stdio.h>
@@ -12,6 +14,33 @@
 namespace saverpack {
 
 using namespace package;
+
+bool WalkFile(const std::string& path, PackageWalk* walk, std::string* error)
+{
+    uint32_t size = 0;
+    if (!CheckInputFile(path, &size, error))
+        return false;
+    package::ScopedFile file(_lopen(path.c_str(), OF_READ));
+    if (!file.valid()) {
+        *error = "cannot read " + DisplayPath(path) + ": cannot open it";
+        return false;
+    }
+    *walk = WalkPackage(package::BoundedReader::OverFile(file.get(), size));
+    return true;
+}
+
+std::string WhyRefused(const PackageWalk& walk)
+{
+    return walk.problem.empty() ? "the installer's reader refuses it (it could not read the file)" : walk.problem;
+}
+
+std::string WhyRefused(const std::string& path)
+{
+    PackageWalk walk;
+    std::string error;
+    WalkFile(path, &walk, &error);
+    return WhyRefused(walk);
+}
 
 std::string TagText(uint32_t tag)
 {

@@ -29,6 +29,15 @@ struct PackageWalk {
 // document and the logo are held, inflated, as the installer holds them.
 PackageWalk WalkPackage(const package::BoundedReader& file);
 
+// WalkPackage over the file at `path`, read in bounded pieces, never whole.
+// False with a reason when the file cannot be read.
+bool WalkFile(const std::string& path, PackageWalk* walk, std::string* error);
+
+// Why the installer's reader refuses a package, in the walk's words; for the
+// file at `path`, walked first.
+std::string WhyRefused(const PackageWalk& walk);
+std::string WhyRefused(const std::string& path);
+
 // The tag's four letters, or its value in hex when they are not all printable.
 std::string TagText(uint32_t tag);
 
