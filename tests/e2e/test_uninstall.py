@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Apps & features: what an install registers (the Uninstall key's values, read
 with the wide calls, and the uninstaller, a copy of the installer), as Wine's own
-`uninstaller` lists it; removal through QuietUninstallString, which leaves the
+`uninstaller` lists it and as `saverpack winget` describes it; removal through QuietUninstallString, which leaves the
 uninstaller and its folder to the next restart (`wineboot -r`), and through
 `uninstaller --remove`, answering the boxes; No in the confirmation; another
 saver's setting; a package that asks for no entry; installing twice."""
 
 import time
 import unittest
+
+import yaml
 
 import harness
 import install_run
@@ -52,6 +54,16 @@ class Uninstall(install_run.InstallTestCase):
         process.wait(60)
         return process.log_path.read_bytes().decode("utf-8", "replace")
 
+    def winget_entry(self, installer):
+        """The Apps & features entry that saverpack.exe's winget manifest of `installer` promises."""
+        manifests = H.path("manifests")
+        packer = H.launch(H.build_dir / "saverpack.exe", "winget", installer, "--id", "Test.Cafe", "--license",
+                          "Freeware", "--installer-url", "https://example.com/CafeSetup.exe", "--output",
+                          harness.windows_path(manifests))
+        self.assertEqual(packer.wait(60), 0, packer.output())
+        path = manifests / "t" / "Test" / "Cafe" / "1.10" / "Test.Cafe.installer.yaml"
+        return yaml.safe_load(path.read_text(encoding="utf-8"))["AppsAndFeaturesEntries"]
+
     def restart(self):
         H.launch("wineboot", "-r").wait(120)
 
@@ -83,6 +95,9 @@ class Uninstall(install_run.InstallTestCase):
             "URLInfoAbout": "https://example.com/saver", "EstimatedSize": -(-(len(saver) + len(data)) // 1024),
             "NoModify": 1, "NoRepair": 1})
         self.assertTrue(SESSION.host_path(uninstaller).read_bytes() == data, "the uninstaller is the installer")
+        self.assertEqual(self.winget_entry(exe), [{
+            "DisplayName": values["DisplayName"], "Publisher": values["Publisher"],
+            "DisplayVersion": values["DisplayVersion"], "ProductCode": "ScreenSaver_CAFE.SCR"}])
         self.assertIsNotNone(SESSION.boot_saver())
 
         # Quietly, as winget does: everything but the running uninstaller goes at once.
