@@ -183,6 +183,23 @@ class Settings:
         unix = pathlib.Path(result.stdout.strip())
         return result.returncode == 0 and unix.exists() and unix.samefile(installed)
 
+    def apps_entry(self, key):
+        """The Uninstall key's values as the wide calls read them; None when they
+        cannot be read here (no driver) or the key is missing."""
+        if self.driver is None:
+            return None
+        answer = self.driver("reg-values", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + key)
+        return answer["values"] if answer["exists"] else None
+
+
+def promised_entries(installer):
+    """The Apps & features entries that the demo's winget manifest promises, or None."""
+    import yaml  # from python3-yaml, which install-deps.sh installs
+    found = list((installer.parent / "manifests").rglob("*.installer.yaml"))
+    if len(found) != 1:
+        return None
+    return yaml.safe_load(found[0].read_text(encoding="utf-8")).get("AppsAndFeaturesEntries")
+
 
 def describe_settings(active, timeout):
     if active is None and timeout is None:
@@ -227,6 +244,22 @@ def report(prefix, installer, packer, settings, before=None):
     print("  screen saver: %s, read back through %s" % (shown, source))
     if active != 1 or timeout != MINUTES * 60:
         problems.append("the screen saver is not active with %d minutes (%s)" % (MINUTES, shown))
+
+    key = "ScreenSaver_" + name
+    entry = settings.apps_entry(key)
+    if settings.driver is not None:
+        if entry is None:
+            print("  Apps & features: no entry %s" % key)
+            problems.append("no Apps & features entry")
+        else:
+            registered = {"DisplayName": entry.get("DisplayName"), "Publisher": entry.get("Publisher"),
+                          "DisplayVersion": entry.get("DisplayVersion"), "ProductCode": key}
+            same = promised_entries(installer) == [registered]
+            print("  Apps & features: %s, %r by %r, version %r; removed by %s  (%s the winget manifest)" %
+                  (key, registered["DisplayName"], registered["Publisher"], registered["DisplayVersion"],
+                   entry.get("UninstallString"), "as promised by" if same else "NOT as in"))
+            if not same:
+                problems.append("the Apps & features entry differs from the winget manifest's")
 
     leftovers = leftover_temporary_files(prefix)
     print("  temporary files left: %s" % (", ".join(leftovers) if leftovers else "none"))
