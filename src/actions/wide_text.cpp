@@ -19,12 +19,17 @@ int ToWide(UINT codePage, const char* text, int length, WCHAR* wide, int capacit
     return units;
 }
 
-int FieldToWide(UINT codePage, const char* field, int width, WCHAR* wide, int capacity)
+int FieldLength(const char* field, int width)
 {
     int length = 0;
     while (length < width && field[length] != '\0')
         ++length;
-    return ToWide(codePage, field, length, wide, capacity);
+    return length;
+}
+
+int FieldToWide(UINT codePage, const char* field, int width, WCHAR* wide, int capacity)
+{
+    return ToWide(codePage, field, FieldLength(field, width), wide, capacity);
 }
 
 }  // namespace actions

@@ -13,6 +13,10 @@ namespace actions {
 // more units than it has bytes, so `length` + 1 units always suffice.
 int ToWide(UINT codePage, const char* text, int length, WCHAR* wide, int capacity);
 
+// The bytes before the first zero of a fixed field of `width` bytes, at most
+// `width`: a field may be full without a zero (and a damaged header is painted too).
+int FieldLength(const char* field, int width);
+
 // The same for a zero-terminated text, or a fixed field of `width` bytes that
 // may be full without a zero.
 int FieldToWide(UINT codePage, const char* field, int width, WCHAR* wide, int capacity);

@@ -4,6 +4,7 @@
 // to the window already.
 #include "ui/backdrop.h"
 
+#include "actions/wide_text.h"
 #include "package/installer_state.h"
 #include "ui/bitmap.h"
 #include "ui/display_scale.h"
@@ -118,10 +119,11 @@ void PaintTitle(HDC dc, const RECT& rc, COLORREF start)
     // checksum holds; a damaged header is still painted behind the damage
     // message, so never look past a field.
     const char* title = instheader.szTitle;
-    const int length = ui::FieldLength(title, sizeof instheader.szTitle);
+    const int length = actions::FieldLength(title, sizeof instheader.szTitle);
     if (package::HasUtf8Texts(instheader)) {
         WCHAR wide[sizeof instheader.szTitle + 1];
-        PaintTitleLayers(dc, rc, shade, ui::Utf8ToWide(title, length, wide, sizeof wide / sizeof wide[0]), wide);
+        const int units = actions::ToWide(CP_UTF8, title, length, wide, sizeof wide / sizeof wide[0]);
+        PaintTitleLayers(dc, rc, shade, units, wide);
         return;
     }
     PaintTitleLayers(dc, rc, shade, length, title);
@@ -143,11 +145,11 @@ void PaintDescription(HDC dc, const RECT& rc)
     // The whole COLORREF, unlike the gradient and the shade, which use its low three bytes.
     SetTextColor(dc, instheader.crColour);
     const char* text = instheader.szDescription;
-    const int length = ui::FieldLength(text, sizeof instheader.szDescription);
+    const int length = actions::FieldLength(text, sizeof instheader.szDescription);
     const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
     if (package::HasUtf8Texts(instheader)) {
         WCHAR wide[sizeof instheader.szDescription + 1];
-        TextInBox(dc, wide, ui::Utf8ToWide(text, length, wide, sizeof wide / sizeof wide[0]), &box, format);
+        TextInBox(dc, wide, actions::ToWide(CP_UTF8, text, length, wide, sizeof wide / sizeof wide[0]), &box, format);
         return;
     }
     TextInBox(dc, text, length, &box, format);

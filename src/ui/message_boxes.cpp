@@ -6,7 +6,6 @@
 #include "package/installer_state.h"
 
 #include <stdio.h>
-#include <string.h>
 
 const char kDamagedMessage[] = "FATAL ERROR\n\nThis installer has been damaged.";
 
@@ -41,8 +40,7 @@ int ShowTitleMessage(const char* text, UINT type)
     if (!package::HasUtf8Texts(instheader))
         return MessageBoxA(nullptr, text, kCaption, type);
     WCHAR wide[512];
-    actions::ToWide(CP_UTF8, text, int(strnlen(text, sizeof wide / sizeof wide[0] - 1)), wide,
-                    sizeof wide / sizeof wide[0]);
+    actions::FieldToWide(CP_UTF8, text, sizeof wide / sizeof wide[0] - 1, wide, sizeof wide / sizeof wide[0]);
     return MessageBoxW(nullptr, wide, L"Message", type);
 }
 
