@@ -6,7 +6,7 @@
 #include "bench_support.h"
 #include "benchmarks.h"
 
-#include "cli.h"
+#include "commands/cli.h"
 
 #include <sstream>
 #include <stdio.h>

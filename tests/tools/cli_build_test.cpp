@@ -1,9 +1,9 @@
 // `saverpack build` through its command line: round trips through inspect and
 // extract, every refusal, and never a stray output file.
-#include "cli.h"
-#include "loaded_package.h"
-#include "package_writer.h"
-#include "pe_checksum.h"
+#include "commands/cli.h"
+#include "packing/loaded_package.h"
+#include "packing/package_writer.h"
+#include "pe/pe_checksum.h"
 #include "run_saverpack.h"
 
 #include "package/package_format.h"

@@ -1,6 +1,6 @@
 // `saverpack inspect` and `extract` on intact, odd and damaged installers: the
 // verdict is the installer reader's, the reason the packer's own walk.
-#include "cli.h"
+#include "commands/cli.h"
 #include "run_saverpack.h"
 
 #include "package/package_format.h"

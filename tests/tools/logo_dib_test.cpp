@@ -2,7 +2,7 @@
 // depth chosen, the palette, the (premultiplied) pixels; the files refused; and
 // the check of a packed bitmap read back from a package.
 #include "bmp_files.h"
-#include "dib_encode.h"
+#include "images/dib_encode.h"
 #include "png_files.h"
 
 #include <array>

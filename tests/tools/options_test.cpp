@@ -1,7 +1,7 @@
 // The value formats of the command line and the scanning of its options.
-#include "command_line_texts.h"
-#include "options.h"
-#include "package_writer.h"
+#include "commands/command_line_texts.h"
+#include "commands/options.h"
+#include "packing/package_writer.h"
 
 #include <ctype.h>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The writer's layout against the tests' own package builder, and against the
 // installer's reader.
-#include "dib_encode.h"
-#include "file_util.h"
-#include "loaded_package.h"
-#include "package_writer.h"
-#include "pe_checksum.h"
+#include "images/dib_encode.h"
+#include "platform/file_util.h"
+#include "packing/loaded_package.h"
+#include "packing/package_writer.h"
+#include "pe/pe_checksum.h"
 
 #include "package/crc32.h"
 #include "package/package_format.h"

@@ -1,8 +1,8 @@
 #include "run_saverpack.h"
 
 #include "bmp_files.h"
-#include "cli.h"
-#include "dib_encode.h"
+#include "commands/cli.h"
+#include "images/dib_encode.h"
 #include "png_files.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // the files a packer test starts from.
 #pragma once
 
-#include "packed_dib.h"
+#include "images/packed_dib.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 

@@ -1,8 +1,8 @@
 // Where the packer finds its stub without --stub: the variable, the executable's
 // folder, the share folder beside it, in that order, and what it says when
 // there is none.
-#include "file_util.h"
-#include "stub_location.h"
+#include "platform/file_util.h"
+#include "packing/stub_location.h"
 
 #include "support/temp_dir.h"
 

@@ -1,10 +1,10 @@
 // saverpack: makes, checks and unpacks screen-saver installers.
-#include "cli.h"
+#include "commands/cli.h"
 
 #include <iostream>
 
 #ifdef _WIN32
-#include "wide_arguments.h"
+#include "platform/wide_arguments.h"
 
 #include <string>
 #include <vector>

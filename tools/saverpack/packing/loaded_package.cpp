@@ -1,6 +1,6 @@
-#include "loaded_package.h"
+#include "packing/loaded_package.h"
 
-#include "file_util.h"
+#include "platform/file_util.h"
 
 #include "compat/platform.h"
 #include "package/inflate_stream.h"

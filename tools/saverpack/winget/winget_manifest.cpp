@@ -1,4 +1,4 @@
-#include "winget_manifest.h"
+#include "winget/winget_manifest.h"
 
 #include "actions/exit_status.h"
 

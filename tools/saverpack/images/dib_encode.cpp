@@ -1,4 +1,4 @@
-#include "dib_encode.h"
+#include "images/dib_encode.h"
 
 #include <unordered_map>
 

@@ -1,8 +1,8 @@
-#include "package_writer.h"
+#include "packing/package_writer.h"
 
-#include "file_util.h"
-#include "packed_dib.h"
-#include "pe_checksum.h"
+#include "platform/file_util.h"
+#include "images/packed_dib.h"
+#include "pe/pe_checksum.h"
 
 #include "package/crc32.h"
 #include "package/package_format.h"

@@ -1,4 +1,4 @@
-#include "options.h"
+#include "commands/options.h"
 
 #include <algorithm>
 #include <stdio.h>

@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "commands/cli.h"
 
 #include <string>
 

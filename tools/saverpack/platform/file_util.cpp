@@ -1,4 +1,4 @@
-#include "file_util.h"
+#include "platform/file_util.h"
 
 #include "compat/platform.h"
 #include "package/saver_extract.h"

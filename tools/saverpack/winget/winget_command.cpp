@@ -2,15 +2,15 @@
 // field comes from the command line or from what the installer's own reader
 // finds in the installer, so the manifest says what the installer does; the
 // three files are written into a folder of their own and put in place whole.
-#include "app_entry.h"
-#include "cli.h"
-#include "file_util.h"
-#include "loaded_package.h"
-#include "options.h"
-#include "package_walk.h"
-#include "sha256.h"
-#include "text_encoding.h"
-#include "winget_manifest.h"
+#include "commands/app_entry.h"
+#include "commands/cli.h"
+#include "platform/file_util.h"
+#include "packing/loaded_package.h"
+#include "commands/options.h"
+#include "packing/package_walk.h"
+#include "platform/sha256.h"
+#include "platform/text_encoding.h"
+#include "winget/winget_manifest.h"
 
 #include "package/package_format.h"
 

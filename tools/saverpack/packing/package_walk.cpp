@@ -1,7 +1,7 @@
-#include "package_walk.h"
+#include "packing/package_walk.h"
 
-#include "file_util.h"
-#include "packed_dib.h"
+#include "platform/file_util.h"
+#include "images/packed_dib.h"
 
 #include "package/crc32.h"
 #include "package/package_format.h"

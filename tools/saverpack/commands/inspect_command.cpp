@@ -1,14 +1,14 @@
 // `saverpack inspect` and `saverpack extract`: both judge a package with the
 // installer's own reader and take the saver out with its own extraction; the
 // packer's walk only explains what the reader refused.
-#include "app_entry.h"
-#include "cli.h"
-#include "file_util.h"
-#include "loaded_package.h"
-#include "options.h"
-#include "package_walk.h"
-#include "packed_dib.h"
-#include "text_encoding.h"
+#include "commands/app_entry.h"
+#include "commands/cli.h"
+#include "platform/file_util.h"
+#include "packing/loaded_package.h"
+#include "commands/options.h"
+#include "packing/package_walk.h"
+#include "images/packed_dib.h"
+#include "platform/text_encoding.h"
 
 #include "package/package_format.h"
 #include "package/saver_extract.h"

@@ -1,4 +1,4 @@
-#include "text_encoding.h"
+#include "platform/text_encoding.h"
 
 #include <stdint.h>
 

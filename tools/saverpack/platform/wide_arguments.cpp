@@ -1,6 +1,6 @@
-#include "wide_arguments.h"
+#include "platform/wide_arguments.h"
 
-#include "command_line_texts.h"
+#include "commands/command_line_texts.h"
 
 #include <windows.h>
 #include <shellapi.h>

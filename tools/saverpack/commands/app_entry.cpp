@@ -1,6 +1,6 @@
-#include "app_entry.h"
+#include "commands/app_entry.h"
 
-#include "text_encoding.h"
+#include "platform/text_encoding.h"
 
 #include "package/uninstall_key.h"
 

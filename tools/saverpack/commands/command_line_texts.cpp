@@ -1,4 +1,4 @@
-#include "command_line_texts.h"
+#include "commands/command_line_texts.h"
 
 namespace saverpack {
 

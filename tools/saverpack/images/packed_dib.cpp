@@ -1,4 +1,4 @@
-#include "packed_dib.h"
+#include "images/packed_dib.h"
 
 namespace saverpack {
 

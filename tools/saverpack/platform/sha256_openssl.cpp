@@ -1,5 +1,5 @@
 // Sha256 over OpenSSL's EVP digest calls, for the native packer.
-#include "sha256.h"
+#include "platform/sha256.h"
 
 #include <openssl/evp.h>
 

@@ -1,15 +1,15 @@
 // `saverpack build`: reads and checks every input, lays out the installer, writes
 // it beside the output, has the installer's own reader accept it, and only then
 // puts it in place.
-#include "app_entry.h"
-#include "cli.h"
-#include "dib_encode.h"
-#include "file_util.h"
-#include "loaded_package.h"
-#include "options.h"
-#include "package_writer.h"
-#include "stub_location.h"
-#include "text_encoding.h"
+#include "commands/app_entry.h"
+#include "commands/cli.h"
+#include "images/dib_encode.h"
+#include "platform/file_util.h"
+#include "packing/loaded_package.h"
+#include "commands/options.h"
+#include "packing/package_writer.h"
+#include "packing/stub_location.h"
+#include "platform/text_encoding.h"
 
 #include "package/package_format.h"
 #include "package/scoped_handles.h"

@@ -1,6 +1,6 @@
 // Sha256 over Windows' CNG hash calls, for saverpack.exe: bcrypt.dll is part of
 // every Windows since Vista, so the program still imports nothing but Windows' own.
-#include "sha256.h"
+#include "platform/sha256.h"
 
 #include <windows.h>
 #include <bcrypt.h>

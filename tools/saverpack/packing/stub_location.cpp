@@ -1,6 +1,6 @@
-#include "stub_location.h"
+#include "packing/stub_location.h"
 
-#include "file_util.h"
+#include "platform/file_util.h"
 
 #include <filesystem>
 #include <system_error>

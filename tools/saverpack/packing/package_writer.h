@@ -4,7 +4,7 @@
 // part that may be large, streams from its file through deflate into the output.
 #pragma once
 
-#include "app_entry.h"
+#include "commands/app_entry.h"
 
 #include "compat/platform.h"
 

@@ -1,4 +1,4 @@
-#include "logo_image.h"
+#include "images/logo_image.h"
 
 #include <limits.h>
 #include <stb_image.h>

@@ -6,8 +6,8 @@
 //   - otherwise 24 bits.
 #pragma once
 
-#include "logo_image.h"
-#include "packed_dib.h"
+#include "images/logo_image.h"
+#include "images/packed_dib.h"
 
 #include <stdint.h>
 #include <string>
