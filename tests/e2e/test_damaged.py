@@ -59,6 +59,13 @@ class DamagedInstaller(unittest.TestCase):
         data[title_byte] ^= 0x01
         self.run_damaged(H.write_installer("changed.exe", bytes(data)))
 
+    def test_wrong_adler32_of_a_stream_reports_damage(self):
+        # The document is inflated while the installer checks itself; its stream
+        # ends in its Adler-32, just before the trailer.
+        data = bytearray(installer_writer.build_installer(H.stub.read_bytes(), document=b"{\\rtf1 readme}" * 50))
+        data[-installer_writer.TRAILER_SIZE - 1] ^= 0x01
+        self.run_damaged(H.write_installer("adler.exe", bytes(data)))
+
 
 if __name__ == "__main__":
     harness.main()
