@@ -11,6 +11,8 @@
 //                                         bytes 8-11 "alph": blend its alpha)
 //                   "iapp" InstApp       524 bytes: publisher, version, URL (optional; asks
 //                                         for an Apps & features entry and an uninstaller)
+//                   "ilng" 8 bytes + zlib stream of the translations (optional; read only
+//                                         when the header's texts are UTF-8; layout below)
 //                   (chunks tile the space without gaps; unknown tags are skipped)
 //   E-56 .. E-1     "iend" InstEnd        56 bytes; holds E-H and the header's CRC, masked
 //   E .. S-1        nothing, or in a signed installer 0-7 zero bytes and the certificate
@@ -46,6 +48,31 @@ static_assert(kTagDocument == 0x636F6469u, "tag byte order");
 static_assert(kTagLogo == 0x6F676C69u, "tag byte order");
 static_assert(kTagEnd == 0x646E6569u, "tag byte order");
 static_assert(kTagApp == 0x70706169u, "tag byte order");
+constexpr uint32_t kTagLanguages = MakeTag('i', 'l', 'n', 'g');
+static_assert(kTagLanguages == 0x676E6C69u, "tag byte order");
+
+// The translations chunk: its tag and length, then one zlib stream (so its Adler-32
+// guards everything else) that inflates to
+//
+//   u16 language count
+//   per language:  u32 length of what follows in this language's record
+//                  u8  tag length, then the tag's ASCII bytes ("de", "zh-Hant")
+//                  u8  flags: kLanguageRightToLeft
+//                  u8  LANGID count (1 to kMaxLanguageIds), then each LANGID as a u16
+//                  u8  plural form for each count 1 to 99 (a kPlural... value)
+//                  u16 text count
+//                  per text: u8 message id (messages.h), u8 plural form (kPluralOther
+//                            for a text without a count), u16 byte length, UTF-8 bytes
+//
+// All integers little-endian, no padding, nothing zero-terminated. Unknown message
+// ids are skipped; a missing text or form falls back to English.
+constexpr uint32_t kMaxLanguagesBytes = 1024 * 1024;  // inflated; all 35 languages take about a tenth
+constexpr uint8_t kLanguageRightToLeft = 0x01;
+constexpr unsigned kMaxLanguageIds = 16;
+constexpr unsigned kPluralCounts = 99;  // the minutes the install prompt offers
+constexpr unsigned kMaxTextBytes = 1024;
+// CLDR's cardinal plural categories, as stored.
+enum PluralForm : uint8_t { kPluralZero, kPluralOne, kPluralTwo, kPluralFew, kPluralMany, kPluralOther };
 
 // "alph" in InstLogo's dwFormat: the logo is a 32-bit DIB whose fourth byte is
 // premultiplied alpha, to be blended over the backdrop rather than copied. Older
