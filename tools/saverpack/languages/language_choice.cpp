@@ -13,6 +13,9 @@ namespace saverpack {
 
 namespace {
 
+// A whole translation takes a few kilobytes; a file far larger is some other file.
+constexpr uint32_t kMaxLanguageFileBytes = 1024 * 1024;
+
 // A language and where it came from, for messages.
 struct Source {
     Language language;
@@ -83,8 +86,12 @@ bool ChooseLanguages(const std::string& option, const std::vector<std::string>& 
     for (const std::string& path : files) {
         Bytes bytes;
         std::string error;
-        if (!ReadWholeFile(path, &bytes, &error)) {
-            problems->push_back(error);
+        uint32_t size = 0;
+        if (!CheckInputFile(path, &size, &error) || size > kMaxLanguageFileBytes ||
+            !ReadWholeFile(path, &bytes, &error)) {
+            problems->push_back(error.empty() ? DisplayPath(path) + " is " + std::to_string(size) +
+                                                    " bytes long, more than a language file can be"
+                                              : error);
             continue;
         }
         Source source{Language(), DisplayPath(path), false};

@@ -237,8 +237,9 @@ private:
         if (!encoding.empty()) {
             bool keyReadable = equals != std::string::npos && Utf8Problem(key).empty();
             Refuse(number, keyReadable ? key : std::string(), "not UTF-8: " + encoding);
+            entry.refused = true;
             if (keyReadable)
-                entries->push_back(Refused(entry));
+                entries->push_back(entry);
             return;
         }
         std::string content = Trim(line);
@@ -261,12 +262,6 @@ private:
             entry.refused = true;
         }
         entries->push_back(entry);
-    }
-
-    static Entry Refused(Entry entry)
-    {
-        entry.refused = true;
-        return entry;
     }
 
     std::string name_;
