@@ -5,9 +5,12 @@
 #include "packing/package_walk.h"
 #include "platform/file_util.h"
 
+#include "package/inflate_stream.h"
 #include "package/package_format.h"
+#include "package/scoped_handles.h"
 
 #include <stdio.h>
+#include <string.h>
 
 namespace saverpack {
 
@@ -167,6 +170,21 @@ std::string CheckWrittenLanguages(const std::string& path, const std::vector<uin
         return walk.problem;
     if (walk.hasLanguages != !content.empty() || walk.languages != content)
         return "the translations read back differ from those written";
+    // And through the installer's own inflater, its Adler-32 included.
+    for (const ChunkEntry& chunk : walk.chunks) {
+        if (chunk.tag != package::kTagLanguages)
+            continue;
+        const uint32_t stream = chunk.offset + 2 * sizeof(uint32_t);
+        DWORD length = chunk.length - 2 * sizeof(uint32_t);
+        package::ScopedFile file(_lopen(path.c_str(), OF_READ));
+        package::ScopedGlobalBlock block;
+        if (file.valid() && _llseek(file.get(), LONG(stream), FILE_BEGIN) == LONG(stream))
+            block.reset(UncompressDataFromDisk(file.get(), &length));
+        package::ScopedGlobalLock inflated(block.get());
+        if (inflated.data() == nullptr || length != content.size() ||
+            memcmp(inflated.data(), content.data(), content.size()) != 0)
+            return "the installer's inflater reads other translations than were written";
+    }
     return std::string();
 }
 

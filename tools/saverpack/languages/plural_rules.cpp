@@ -139,19 +139,14 @@ std::string PrimarySubtag(const std::string& tag)
 
 }  // namespace
 
-PluralTable PluralTableFor(const std::string& tag, bool* known)
+PluralTable PluralTableFor(const std::string& tag)
 {
     Rule rule = OtherOnly;
-    bool found = false;
     const std::string primary = PrimarySubtag(tag);
     for (const LanguageRule& entry : kRules) {
-        if (primary == entry.primary) {
+        if (primary == entry.primary)
             rule = entry.rule;
-            found = true;
-        }
     }
-    if (known != nullptr)
-        *known = found;
     PluralTable table;
     for (unsigned n = 1; n <= kPluralCounts; ++n)
         table[n - 1] = uint8_t(rule(n));

@@ -18,8 +18,8 @@ using PluralTable = std::array<uint8_t, package::kPluralCounts>;
 // The table of the language `tag` ("ru", "pt-BR", "sr-Latn"): the rule of its
 // primary subtag when saverpack knows that language; else every count takes
 // "other", which suits a language without plural forms and keeps any other
-// language readable with one form. *known says which it was.
-PluralTable PluralTableFor(const std::string& tag, bool* known = nullptr);
+// language readable with one form.
+PluralTable PluralTableFor(const std::string& tag);
 
 // The forms a table uses, in the order zero, one, two, few, many, other.
 std::vector<package::PluralForm> FormsUsed(const PluralTable& table);
