@@ -2,6 +2,7 @@
 // plural tables follow CLDR's rules; every built-in file reads and is listed.
 #include "languages/builtin_languages.h"
 #include "languages/language_file.h"
+#include "languages/languages_chunk.h"
 #include "languages/plural_rules.h"
 #include "run_saverpack.h"
 
@@ -140,6 +141,34 @@ TEST(PluralRules, CountsTakeTheirLanguagesForms)
         EXPECT_EQ(int(saverpack::PluralTableFor(c.tag)[c.count - 1]), int(c.form)) << c.tag << " " << c.count;
     EXPECT_EQ(saverpack::FormsUsed(saverpack::PluralTableFor("ar")),
               (std::vector<PluralForm>{kPluralOne, kPluralTwo, kPluralFew, kPluralMany}));
+}
+
+// inspect and build read the chunk back: what was encoded decodes whole, and
+// every cut, or a length that runs past its end, is structural damage.
+TEST(LanguagesChunk, EncodedDecodesAndEveryCutIsRefused)
+{
+    std::vector<saverpack::Language> languages(2);
+    std::vector<std::string> problems;
+    ASSERT_TRUE(saverpack::ReadLanguageFile("ru.lang", LanguageFileText("ru", "0419", {"one", "few", "many"}),
+                                            &languages[0], &problems));
+    ASSERT_TRUE(saverpack::ReadLanguageFile("cy.lang", LanguageFileText("cy", "0452", {"other"}), &languages[1],
+                                            &problems));
+    const std::vector<uint8_t> content = saverpack::EncodeLanguages(languages);
+    std::vector<saverpack::Language> decoded;
+    std::string problem;
+    ASSERT_TRUE(saverpack::DecodeLanguages(content, &decoded, &problem)) << problem;
+    ASSERT_EQ(decoded.size(), 2u);
+    EXPECT_EQ(decoded[0].tag, "ru");
+    EXPECT_EQ(decoded[0].plurals, languages[0].plurals);
+    EXPECT_EQ(decoded[1].texts.back().text, languages[1].texts.back().text);
+    for (size_t size = 0; size < content.size(); ++size) {
+        std::vector<uint8_t> cut(content.begin(), content.begin() + long(size));
+        EXPECT_FALSE(saverpack::DecodeLanguages(cut, &decoded, &problem)) << size;
+    }
+    std::vector<uint8_t> longer = content;
+    longer[5] = 0x7F;  // the first record's length, its high byte
+    EXPECT_FALSE(saverpack::DecodeLanguages(longer, &decoded, &problem));
+    EXPECT_EQ(problem, "language 1 of 2 runs past the end of the chunk");
 }
 
 // Whatever files the source tree holds: each reads, is named after its tag, is
