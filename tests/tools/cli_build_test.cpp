@@ -1,7 +1,10 @@
 // `saverpack build` through its command line: round trips through inspect and
 // extract, every refusal, and never a stray output file.
 #include "commands/cli.h"
+#include "languages/builtin_languages.h"
+#include "languages/languages_chunk.h"
 #include "packing/loaded_package.h"
+#include "packing/package_walk.h"
 #include "packing/package_writer.h"
 #include "pe/pe_checksum.h"
 #include "run_saverpack.h"
@@ -19,6 +22,8 @@ namespace {
 
 using packertest::Contains;
 using packertest::Inputs;
+using packertest::LanguageFileText;
+using packertest::ReplaceLine;
 using packertest::RunResult;
 using packertest::RunSaverpack;
 using packertest::Set;
@@ -279,6 +284,17 @@ std::string BmpWith(Inputs& in, uint32_t compression, uint16_t bits, int32_t hei
     return changed;
 }
 
+void WriteText(const std::string& path, const std::string& text)
+{
+    testsupport::WriteFileBytes(path, Bytes(text.begin(), text.end()));
+}
+
+// A language saverpack has no rule for: every count takes "other".
+std::string WelshFile()
+{
+    return LanguageFileText("cy", "0452", {"other"});
+}
+
 TEST(SaverpackBuild, RefusalsLeaveNoFileBehind)
 {
     const Refusal cases[] = {
@@ -393,6 +409,27 @@ TEST(SaverpackBuild, RefusalsLeaveNoFileBehind)
         {"unknown option", [](Inputs&, auto& a) { a.push_back("--color"); }, 2, "unknown option --color"},
         {"option twice", [](Inputs&, auto& a) { a.insert(a.end(), {"--title", "again"}); }, 2, "given twice"},
         {"option without value", [](Inputs&, auto& a) { a.push_back("--level"); }, 2, "--level needs a value"},
+        {"language saverpack lacks", [](Inputs&, auto& a) { Set(a, "--languages", "en,xx"); }, 1,
+         "--languages: \"xx\" is not a built-in language"},
+        {"language file refused", [](Inputs& in, auto& a) {
+             WriteText(in.dir.Path("cy.lang"), ReplaceLine(WelshFile(), "caption", ""));
+             a.insert(a.end(), {"--language-file", in.dir.Path("cy.lang")});
+         }, 1, "cy.lang: caption: missing"},
+        {"two files of one language", [](Inputs& in, auto& a) {
+             WriteText(in.dir.Path("cy.lang"), WelshFile());
+             WriteText(in.dir.Path("cy2.lang"), WelshFile());
+             a.insert(a.end(), {"--language-file", in.dir.Path("cy.lang"), "--language-file", in.dir.Path("cy2.lang")});
+         }, 1, "cy2.lang: language: cy is given by "},
+        {"one LANGID in two languages", [](Inputs& in, auto& a) {
+             WriteText(in.dir.Path("cy.lang"), WelshFile());
+             WriteText(in.dir.Path("gd.lang"), LanguageFileText("gd", "0491 0452", {"other"}));
+             a.insert(a.end(), {"--language-file", in.dir.Path("cy.lang"), "--language-file", in.dir.Path("gd.lang")});
+         }, 1, "gd.lang: langids: 0452 is listed by "},
+        {"output is a language file", [](Inputs& in, auto& a) {
+             WriteText(in.dir.Path("cy.lang"), WelshFile());
+             a.insert(a.end(), {"--language-file", in.dir.Path("cy.lang")});
+             Set(a, "--output", in.dir.Path("cy.lang"));
+         }, 1, "is a file given with --language-file"},
     };
     for (const Refusal& c : cases) {
         SCOPED_TRACE(c.name);
@@ -510,6 +547,94 @@ TEST(SaverpackBuild, StubEndingInADamagedPackageIsTakenWithAWarning)
     EXPECT_TRUE(saverpack::LoadedPackage(in.output).valid());
 }
 
+// The translations chunk as built: a file of a language saverpack has no rule
+// for, one that gives English to the package, the built-in ones --languages
+// names; inspect lists them all and the chunk reads back as the files read.
+TEST(SaverpackBuild, LanguageFilesTravelInTheChunk)
+{
+    Inputs in;
+    std::string welsh = ReplaceLine(WelshFile(), "caption", "caption = Neges %s%n\\n\\\\");
+    welsh = ReplaceLine(welsh, "direction", "direction = rtl");
+    std::string english = LanguageFileText("en", "0409 0809", {"one", "other"});
+    WriteText(in.dir.Path("cy.lang"), welsh);
+    WriteText(in.dir.Path("en.lang"), english);
+    // The first built-in language after English, when the tree holds one.
+    std::string builtIn = saverpack::kBuiltInLanguageFileCount > 1
+                              ? saverpack::BuiltInTag(saverpack::kBuiltInLanguageFiles[0])
+                              : std::string("en");
+    if (builtIn == "en" && saverpack::kBuiltInLanguageFileCount > 1)
+        builtIn = saverpack::BuiltInTag(saverpack::kBuiltInLanguageFiles[1]);
+    std::vector<std::string> args = in.BuildArgs();
+    Set(args, "--languages", builtIn);
+    args.insert(args.end(), {"--language-file", in.dir.Path("cy.lang"), "--language-file", in.dir.Path("en.lang")});
+    RunResult built = RunSaverpack(args);
+    ASSERT_EQ(built.code, 0) << built.err;
+    std::string listed = "en (built in), " + (builtIn == "en" ? std::string() : builtIn + ", ") +
+                         "cy, en (from the package)";
+    EXPECT_TRUE(Contains(built.out, "  languages " + listed + "; ")) << built.out;
+    RunResult report = RunSaverpack({"inspect", in.output});
+    ASSERT_EQ(report.code, 0) << report.err;
+    EXPECT_TRUE(Contains(report.out, "  languages    " + listed + "\n")) << report.out;
+    EXPECT_FALSE(Contains(report.out, "note:")) << report.out;
+    std::vector<ChunkRow> rows = ChunkRows(report.out);
+    ASSERT_EQ(rows.size(), 5u) << report.out;
+    EXPECT_EQ(rows[2].tag, "\"ilng\"");
+
+    saverpack::PackageWalk walk;
+    std::string error;
+    ASSERT_TRUE(saverpack::WalkFile(in.output, &walk, &error)) << error;
+    std::vector<saverpack::Language> stored;
+    ASSERT_TRUE(saverpack::DecodeLanguages(walk.languages, &stored, &error)) << error;
+    std::vector<saverpack::Language> expected;
+    std::vector<std::string> problems;
+    if (builtIn != "en") {
+        expected.emplace_back();
+        ASSERT_TRUE(saverpack::ReadBuiltInLanguage(*saverpack::FindBuiltInLanguage(builtIn), &expected.back(), &problems));
+    }
+    for (const std::string& file : {welsh, english}) {
+        expected.emplace_back();
+        ASSERT_TRUE(saverpack::ReadLanguageFile("x.lang", file, &expected.back(), &problems));
+    }
+    ASSERT_EQ(stored.size(), expected.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        SCOPED_TRACE(expected[i].tag);
+        EXPECT_EQ(stored[i].tag, expected[i].tag);
+        EXPECT_EQ(stored[i].langids, expected[i].langids);
+        EXPECT_EQ(stored[i].rightToLeft, expected[i].rightToLeft);
+        EXPECT_EQ(stored[i].plurals, expected[i].plurals);
+        ASSERT_EQ(stored[i].texts.size(), expected[i].texts.size());
+        for (size_t k = 0; k < stored[i].texts.size(); ++k) {
+            EXPECT_EQ(stored[i].texts[k].id, expected[i].texts[k].id);
+            EXPECT_EQ(stored[i].texts[k].form, expected[i].texts[k].form);
+            EXPECT_EQ(stored[i].texts[k].text, expected[i].texts[k].text);
+        }
+    }
+    // Data, never a format: the caption is stored as written, its escapes resolved.
+    const saverpack::Language& cy = stored[stored.size() - 2];
+    EXPECT_TRUE(cy.rightToLeft);
+    EXPECT_EQ(cy.texts.front().id, package::kMsgCaption);
+    EXPECT_EQ(cy.texts.front().text, "Neges %s%n\n\\");
+    EXPECT_EQ(std::vector<uint8_t>(cy.plurals.begin(), cy.plurals.end()),
+              std::vector<uint8_t>(package::kPluralCounts, package::kPluralOther));
+    EXPECT_EQ(stored.back().langids, (std::vector<uint16_t>{0x0409, 0x0809}));
+
+    // By default every built-in language goes in but English, which the stub carries.
+    args = in.BuildArgs();
+    args.erase(std::find(args.begin(), args.end(), "--languages"), std::find(args.begin(), args.end(), "--output"));
+    built = RunSaverpack(args);
+    ASSERT_EQ(built.code, 0) << built.err;
+    ASSERT_TRUE(saverpack::WalkFile(in.output, &walk, &error)) << error;
+    ASSERT_TRUE(saverpack::DecodeLanguages(walk.languages, &stored, &error) || walk.languages.empty()) << error;
+    std::vector<std::string> tags, builtInTags;
+    for (const saverpack::Language& language : stored)
+        tags.push_back(language.tag);
+    for (size_t i = 0; i < saverpack::kBuiltInLanguageFileCount; ++i) {
+        if (saverpack::BuiltInTag(saverpack::kBuiltInLanguageFiles[i]) != "en")
+            builtInTags.push_back(saverpack::BuiltInTag(saverpack::kBuiltInLanguageFiles[i]));
+    }
+    EXPECT_EQ(tags, builtInTags);
+}
+
 TEST(SaverpackCommandLine, HelpVersionAndUsage)
 {
     RunResult r = RunSaverpack({"--version"});
@@ -522,7 +647,8 @@ TEST(SaverpackCommandLine, HelpVersionAndUsage)
         {"build", saverpack::kBuildUsage},
         {"inspect", saverpack::kInspectUsage},
         {"extract", saverpack::kExtractUsage},
-        {"winget", saverpack::kWingetUsage}};
+        {"winget", saverpack::kWingetUsage},
+        {"languages", saverpack::kLanguagesUsage}};
     for (const auto& command : commands) {
         r = RunSaverpack({command.first, "--help"});
         EXPECT_EQ(r.code, 0) << command.first;

@@ -3,6 +3,7 @@
 #include "bmp_files.h"
 #include "commands/cli.h"
 #include "images/dib_encode.h"
+#include "languages/builtin_languages.h"
 #include "png_files.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +70,31 @@ std::string Inputs::Logo(int bits, testsupport::Bytes* dib, saverpack::DibFacts*
 
 std::vector<std::string> Inputs::BuildArgs() const
 {
-    return {"build", "--stub", stub, "--saver", saver, "--title", "Flying Things", "--output", output};
+    return {"build", "--stub", stub, "--saver", saver, "--title", "Flying Things", "--languages", "none",
+            "--output", output};
+}
+
+std::string ReplaceLine(const std::string& file, const std::string& key, const std::string& line)
+{
+    size_t start = file.find("\n" + key + " = ");
+    EXPECT_NE(start, std::string::npos) << key;
+    if (start == std::string::npos)
+        return file;
+    size_t end = file.find('\n', start + 1);
+    return file.substr(0, start + 1) + line + file.substr(end);
+}
+
+std::string LanguageFileText(const std::string& tag, const std::string& langids, const std::vector<std::string>& forms)
+{
+    const saverpack::BuiltInLanguageFile* english = saverpack::FindBuiltInLanguage("en");
+    std::string file(english->bytes, english->size);
+    file = ReplaceLine(file, "language", "language = " + tag);
+    file = ReplaceLine(file, "langids", "langids = " + langids);
+    file = ReplaceLine(file, "active[other]", "");
+    std::string active;
+    for (const std::string& form : forms)
+        active += (active.empty() ? "" : "\n") + ("active[" + form + "] = " + form + ": {minutes}");
+    return ReplaceLine(file, "active[one]", active);
 }
 
 bool Contains(const std::string& text, const std::string& part)

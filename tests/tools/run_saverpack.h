@@ -32,9 +32,18 @@ struct Inputs {
     // transparent and half-transparent pixels; what the packer stores in *dib.
     std::string Logo(int bits, testsupport::Bytes* dib = nullptr, saverpack::DibFacts* facts = nullptr);
 
-    // The arguments of a plain build of `saver` onto `stub` into `output`.
+    // The arguments of a plain build of `saver` onto `stub` into `output`,
+    // English only: the tests of translations build with them on purpose.
     std::vector<std::string> BuildArgs() const;
 };
+
+// A language file for `tag`: the built-in English one with its description
+// lines replaced, and the count's text given in `forms` ("one", "few", ...).
+std::string LanguageFileText(const std::string& tag, const std::string& langids,
+                             const std::vector<std::string>& forms);
+
+// Replaces the line that gives `key` with `line` (an empty line removes it).
+std::string ReplaceLine(const std::string& file, const std::string& key, const std::string& line);
 
 bool Contains(const std::string& text, const std::string& part);
 

@@ -4,6 +4,8 @@
 #include "commands/app_entry.h"
 #include "commands/cli.h"
 #include "images/dib_encode.h"
+#include "languages/language_choice.h"
+#include "languages/languages_chunk.h"
 #include "platform/file_util.h"
 #include "packing/loaded_package.h"
 #include "commands/options.h"
@@ -56,7 +58,7 @@ std::string CheckWritten(const std::string& path, const PackageContents& content
     if (inflated != layout.saverSize)
         return "the saver inflates to " + std::to_string(inflated) + " bytes instead of " +
                std::to_string(layout.saverSize);
-    return std::string();
+    return CheckWrittenLanguages(path, contents.languages);
 }
 
 }  // namespace
@@ -67,8 +69,9 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     std::string error;
     if (!ScanArguments(argc, argv, 2,
                        {"--stub", "--saver", "--title", "--description", "--colour", "--timeout", "--name",
-                        "--document", "--logo", "--level", "--output", "--publisher", "--version", "--url"},
-                       {"--help", "--no-uninstall"}, &line, &error))
+                        "--document", "--logo", "--level", "--output", "--publisher", "--version", "--url",
+                        "--languages"},
+                       {"--help", "--no-uninstall"}, &line, &error, {"--language-file"}))
         return UsageError(err, "build", error, kBuildUsage);
     if (line.Has("--help")) {
         out << kBuildUsage;
@@ -141,6 +144,8 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     std::string textProblem = CheckContents(textsOnly);
     if (!textProblem.empty())
         return Fail(err, textProblem);
+    if (!LanguagesForBuild(line, &contents.languages, &error))
+        return Fail(err, error);
 
     std::string stubPath;
     if (line.Has("--stub")) {
@@ -159,6 +164,11 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         if (line.Has(input) && SamePath(output, line.Value(input)))
             return Fail(err, "the output " + DisplayPath(output) + " is the file given with " + input +
                                  "; it would be destroyed");
+    }
+    for (const std::string& input : line.Values("--language-file")) {
+        if (SamePath(output, input))
+            return Fail(err, "the output " + DisplayPath(output) +
+                                 " is a file given with --language-file; it would be destroyed");
     }
 
     // Windows will not replace a read-only file, but Wine and POSIX renames would.
@@ -229,6 +239,10 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         out << "  document  " << contents.document.size() << " bytes, " << layout.documentCompressed << " compressed\n";
     if (contents.hasLogo)
         out << "  logo      " << DescribeDib(logoFacts) << ", " << layout.logoCompressed << " compressed\n";
+    out << "  languages " << DescribeLanguages(contents.languages);
+    if (!contents.languages.empty())
+        out << "; " << layout.languagesCompressed << " bytes compressed";
+    out << "\n";
     if (contents.hasApp)
         out << "  removal   Apps & features entry " << UninstallKeyNameOf(contents.saverName) << "\n";
     else

@@ -11,6 +11,7 @@ const char kMainUsage[] =
     "Usage: saverpack build --saver FILE --title TEXT [options] --output OUT\n"
     "       saverpack inspect FILE [--verify]\n"
     "       saverpack extract FILE DEST\n"
+    "       saverpack languages [--print TAG]\n"
     "       saverpack winget INSTALLER --id PUBLISHER.NAME --installer-url URL --license TEXT [options]\n"
     "       saverpack COMMAND --help\n"
     "       saverpack --help | --version\n"
@@ -18,10 +19,11 @@ const char kMainUsage[] =
     "Makes screen-saver installers: appends a package holding a saver, and optionally\n"
     "a document and a logo, to a copy of the installer stub.\n"
     "\n"
-    "  build    write an installer\n"
-    "  inspect  check an installer with the installer's own reader and describe it\n"
-    "  extract  write the saver held in an installer to a file\n"
-    "  winget   write the manifest that publishes an installer with winget\n"
+    "  build      write an installer\n"
+    "  inspect    check an installer with the installer's own reader and describe it\n"
+    "  extract    write the saver held in an installer to a file\n"
+    "  languages  list the languages the installer speaks, or print one's language file\n"
+    "  winget     write the manifest that publishes an installer with winget\n"
     "\n"
     "Exit status: 0 success, 1 failure or a damaged installer, 2 wrong usage.\n";
 
@@ -30,6 +32,7 @@ const char kBuildUsage[] =
     "                       [--colour RRGGBB] [--timeout MINUTES] [--name FILENAME]\n"
     "                       [--document FILE] [--logo FILE] [--level 0-9]\n"
     "                       [--publisher TEXT] [--version TEXT] [--url URL] [--no-uninstall]\n"
+    "                       [--languages all|none|TAG,TAG...] [--language-file FILE]...\n"
     "                       [--stub STUB] --output OUT\n"
     "\n"
     "Writes OUT: the stub's bytes followed by a package holding the saver FILE.\n"
@@ -57,6 +60,13 @@ const char kBuildUsage[] =
     "  --no-uninstall      register nothing for removal: without it the installer adds an\n"
     "                      uninstaller and an entry in Settings > Apps (\"ScreenSaver_\" and\n"
     "                      the saver's file name)\n"
+    "  --languages LIST    the built-in translations to carry: all (default), none, or tags\n"
+    "                      joined by \",\" (de,fr,pt-BR); `saverpack languages` lists them.\n"
+    "                      English is always there; the installer speaks the user's\n"
+    "                      Windows display language when it carries it, else English\n"
+    "  --language-file FILE  a translation of your own (start from `saverpack languages\n"
+    "                      --print TAG`); it adds its language or replaces the built-in one\n"
+    "                      of the same tag; may be given more than once\n"
     "  --output OUT        the installer to write; it replaces OUT only once complete\n"
     "\n"
     "Exit status: 0 written, 1 refused or failed (OUT is then left as it was), 2 wrong usage.\n";
@@ -80,6 +90,18 @@ const char kExtractUsage[] =
     "own extraction: DEST is replaced only once the saver is complete.\n"
     "\n"
     "Exit status: 0 written, 1 failed (DEST is then left as it was), 2 wrong usage.\n";
+
+const char kLanguagesUsage[] =
+    "Usage: saverpack languages [--print TAG]\n"
+    "\n"
+    "Lists the languages saverpack carries, one a line: the tag --languages takes,\n"
+    "the Windows LANGIDs (in hex) whose users get it, its names in English and in\n"
+    "itself, and \"rtl\" for a language written right to left.\n"
+    "\n"
+    "  --print TAG  print that language's file (UTF-8): the starting point for a\n"
+    "               translation of your own, given to build with --language-file\n"
+    "\n"
+    "Exit status: 0 success, 1 an unknown TAG, 2 wrong usage.\n";
 
 const char kWingetUsage[] =
     "Usage: saverpack winget INSTALLER --id PUBLISHER.NAME --installer-url URL --license TEXT\n"
@@ -138,6 +160,8 @@ int RunSaverpack(int argc, const char* const* argv, std::ostream& out, std::ostr
         return RunExtract(argc, argv, out, err);
     if (command == "winget")
         return RunWinget(argc, argv, out, err);
+    if (command == "languages")
+        return RunLanguages(argc, argv, out, err);
     err << "saverpack: unknown command \"" << command << "\"\n\n" << kMainUsage;
     return kExitUsage;
 }

@@ -17,6 +17,7 @@ extern const char kBuildUsage[];
 extern const char kInspectUsage[];
 extern const char kExtractUsage[];
 extern const char kWingetUsage[];
+extern const char kLanguagesUsage[];
 
 // "saverpack: MESSAGE" on `err`; the status of a refusal.
 int Fail(std::ostream& err, const std::string& message);
@@ -32,5 +33,6 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
 int RunInspect(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 int RunWinget(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int RunLanguages(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 }  // namespace saverpack

@@ -8,6 +8,7 @@
 #include "commands/options.h"
 #include "packing/package_walk.h"
 #include "images/packed_dib.h"
+#include "languages/languages_chunk.h"
 #include "platform/text_encoding.h"
 
 #include "package/package_format.h"
@@ -94,6 +95,7 @@ void PrintValid(std::ostream& out, const std::string& path, const LoadedPackage&
         out << "  logo         none\n";
     }
     PrintAppEntry(out, loaded);
+    out << "  languages    " << DescribeLanguages(walk.languages) << "\n";
     PrintNotes(out, walk);
 }
 

@@ -6,7 +6,8 @@
 namespace saverpack {
 
 bool ScanArguments(int argc, const char* const* argv, int first, const std::vector<std::string>& valued,
-                   const std::vector<std::string>& flags, CommandLine* line, std::string* error)
+                   const std::vector<std::string>& flags, CommandLine* line, std::string* error,
+                   const std::vector<std::string>& repeatable)
 {
     auto known = [](const std::vector<std::string>& list, const std::string& name) {
         return std::find(list.begin(), list.end(), name) != list.end();
@@ -31,13 +32,14 @@ bool ScanArguments(int argc, const char* const* argv, int first, const std::vect
             value = arg.substr(equals + 1);
             inlineValue = true;
         }
-        if (line->Has(name)) {
+        const bool repeats = known(repeatable, name);
+        if (line->Has(name) && !repeats) {
             *error = name + " is given twice";
             return false;
         }
         if (known(flags, name) && !inlineValue) {
             line->flags.insert(name);
-        } else if (known(valued, name)) {
+        } else if (known(valued, name) || repeats) {
             if (!inlineValue) {
                 if (i + 1 >= argc) {
                     *error = name + " needs a value";
@@ -45,7 +47,10 @@ bool ScanArguments(int argc, const char* const* argv, int first, const std::vect
                 }
                 value = argv[++i];
             }
-            line->values[name] = value;
+            if (repeats)
+                line->lists[name].push_back(value);
+            else
+                line->values[name] = value;
         } else {
             *error = "unknown option " + arg;
             return false;

@@ -2,13 +2,16 @@
 
 #include "platform/file_util.h"
 #include "images/packed_dib.h"
+#include "languages/languages_chunk.h"
 
 #include "package/crc32.h"
 #include "package/package_format.h"
 #include "package/scoped_handles.h"
 #include "package/stub_check.h"
 
+#include <stddef.h>
 #include <stdio.h>
+#include <string.h>
 #include <zlib.h>
 
 namespace saverpack {
@@ -62,6 +65,7 @@ const char* ChunkKind(uint32_t tag)
     case kTagDocument: return "document";
     case kTagLogo: return "logo";
     case kTagApp: return "Apps & features entry";
+    case kTagLanguages: return "translations";
     case kTagEnd: return "trailer";
     default: return "unknown, skipped";
     }
@@ -291,6 +295,27 @@ PackageWalk WalkPackage(const package::BoundedReader& file)
                 return walk;
             }
             break;
+        case kTagLanguages: {
+            // Only a header with UTF-8 texts makes the installer read translations.
+            if (memcmp(headerRecord + offsetof(InstHeader, abTextMarker), kUtf8TextMarker, 4) != 0) {
+                walk.notes.push_back("the translations chunk at offset " + Str(pos) +
+                                     " is skipped: the header's texts are not UTF-8");
+                break;
+            }
+            std::vector<Language> languages;
+            std::string problem;
+            if (!CheckInflatedChunk(file, chunk, 2 * sizeof(uint32_t), "translations", &content, &walk))
+                return walk;
+            if (content.size() > kMaxLanguagesBytes || !DecodeLanguages(content, &languages, &problem)) {
+                walk.problem = "the translations chunk at offset " + Str(pos) + " is damaged: " +
+                               (problem.empty() ? "it inflates to more than " + Str(kMaxLanguagesBytes) + " bytes"
+                                                : problem);
+                return walk;
+            }
+            walk.hasLanguages = true;
+            walk.languages = content;
+            break;
+        }
         case kTagEnd:
             break;
         default:

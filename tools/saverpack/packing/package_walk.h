@@ -23,10 +23,13 @@ struct PackageWalk {
     std::vector<ChunkEntry> chunks;  // from the header on, as far as the walk got
     std::string problem;             // the first reason the installer refuses the package
     std::vector<std::string> notes;  // what the installer accepts but deserves a word
+    bool hasLanguages = false;       // an "ilng" chunk the installer reads
+    std::vector<uint8_t> languages;  // its inflated content
 };
 
 // Reads the package through `file` a few bytes or one piece at a time; only the
-// document and the logo are held, inflated, as the installer holds them.
+// document, the logo and the translations are held, inflated, as the installer
+// holds them.
 PackageWalk WalkPackage(const package::BoundedReader& file);
 
 // WalkPackage over the file at `path`, read in bounded pieces, never whole.

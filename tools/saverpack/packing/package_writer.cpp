@@ -76,6 +76,9 @@ std::string CheckContents(const PackageContents& contents)
         return "the saver is empty";
     if (contents.hasDocument && contents.document.empty())
         return "the document is empty; the installer would take the package for damaged";
+    if (contents.languages.size() > kMaxLanguagesBytes)
+        return "the translations take " + std::to_string(contents.languages.size()) +
+               " bytes; the installer reads at most " + std::to_string(kMaxLanguagesBytes);
     if (contents.hasLogo) {
         DibFacts facts;
         std::string problem;
@@ -283,9 +286,10 @@ bool WritePackage(const PackageContents& contents, HFILE file, const std::string
     *error = CheckContents(contents);
     if (!error->empty())
         return false;
-    Bytes document, logo;
+    Bytes document, logo, languages;
     if ((contents.hasDocument && !Deflate(contents.document, contents.level, &document)) ||
-        (contents.hasLogo && !Deflate(contents.logo, contents.level, &logo))) {
+        (contents.hasLogo && !Deflate(contents.logo, contents.level, &logo)) ||
+        (!contents.languages.empty() && !Deflate(contents.languages, contents.level, &languages))) {
         *error = "compression failed";
         return false;
     }
@@ -312,6 +316,14 @@ bool WritePackage(const PackageContents& contents, HFILE file, const std::string
         return failed();
     if (contents.hasApp && !out.AppendRecord(MakeAppRecord(contents.app)))
         return failed();
+    if (!contents.languages.empty()) {
+        // No record: its tag and length, then the stream, whose Adler-32 guards the rest.
+        const uint32_t frame[2] = {kTagLanguages, uint32_t(2 * sizeof(uint32_t) + languages.size())};
+        layout->languagesOffset = out.size();
+        layout->languagesCompressed = uint32_t(languages.size());
+        if (!out.Append(frame, sizeof frame) || !out.Append(languages.data(), languages.size()))
+            return failed();
+    }
 
     // The saver's record goes first with a length that is only known once its
     // stream is written; it is written again then.

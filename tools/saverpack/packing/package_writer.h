@@ -1,5 +1,5 @@
-// Lays out an installer: the stub's bytes, then the header, saver, document and
-// logo chunks, then the trailer with the header's checksum and the stub's
+// Lays out an installer: the stub's bytes, then the header, Apps & features,
+// translations, saver, document and logo chunks, then the trailer with the header's checksum and the stub's
 // self-check, exactly as the installer's reader expects them. The saver, the one
 // part that may be large, streams from its file through deflate into the output.
 #pragma once
@@ -42,6 +42,7 @@ struct PackageContents {
     bool logoAlpha = false;  // 32 bits with premultiplied alpha: the record is marked to blend it
     bool hasApp = false;     // an "iapp" chunk: the installer registers the saver for removal
     AppEntry app;            // its texts; empty ones are left out of the entry
+    Bytes languages;         // the "ilng" chunk's inflated content (languages_chunk.h); empty for none
     int level = kDefaultLevel;
 };
 
@@ -54,6 +55,8 @@ struct PackageLayout {
     uint32_t documentCompressed = 0;
     uint32_t logoOffset = 0;  // 0 when there is no logo
     uint32_t logoCompressed = 0;
+    uint32_t languagesOffset = 0;  // 0 when there are no translations
+    uint32_t languagesCompressed = 0;
     uint32_t trailerOffset = 0;
     uint64_t saverSize = 0;  // bytes of saver read and deflated
     uint32_t installerSize = 0;
