@@ -27,8 +27,9 @@ int RunSaver(HWND window, WCHAR* temporary)
 
     // The saver draws the whole screen; our pointer must not sit on top of it.
     SetCursor(LoadCursorA(hInst, MAKEINTRESOURCEA(IDC_INVISIBLE)));
-    // The short form has no blanks, and only ASCII, wherever the file system
-    // provides one: a saver that reads its command line in ANSI finds itself too.
+    // The short form has no blanks wherever the file system provides one, and
+    // only letters the code page can spell: a saver that reads its command line
+    // in ANSI finds itself too.
     GetShortPathNameW(temporary, temporary, MAX_PATH);
 
     // A bare name (the fallback in the current directory) would be looked for in
