@@ -128,8 +128,8 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     std::string nameProblem = CheckFileName(contents.saverName);
     if (!nameProblem.empty())
         return Fail(err, nameProblem + (namedByOption ? "" : "; give one with --name"));
-    // The installer writes the name through ANSI file calls and into SYSTEM.INI,
-    // where only ASCII reads the same on every system.
+    // The installer reads the name in the ANSI code page and writes it into
+    // SYSTEM.INI, where only ASCII reads the same on every system.
     if (!IsPrintableAscii(contents.saverName))
         return Fail(err, "the saver's file name \"" + contents.saverName + "\" is not plain ASCII; give " +
                              (namedByOption ? "an ASCII one" : "one") + " with --name");
