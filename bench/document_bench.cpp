@@ -3,6 +3,7 @@
 // under Wine) the time still grows with the size, not with its square.
 #include "bench_support.h"
 #include "benchmarks.h"
+#include "platform/file_util.h"
 
 #include "compat/platform.h"
 #include "package/inflate_stream.h"
@@ -21,7 +22,7 @@ namespace {
 // One load in milliseconds; negative if it failed or gave the wrong size.
 double LoadMilliseconds(const std::string& path, uint64_t streamSize, uint64_t documentSize)
 {
-    HFILE file = _lopen(path.c_str(), OF_READ);
+    HFILE file = OpenFileW(saverpack::WidePath(path).c_str(), OF_READ);
     if (file == HFILE_ERROR)
         return -1;
     DWORD length = DWORD(streamSize);

@@ -6,6 +6,7 @@
 // large-buffer loop without the rename.
 #include "bench_support.h"
 #include "benchmarks.h"
+#include "platform/file_util.h"
 
 #include "compat/platform.h"
 #include "package/saver_extract.h"
@@ -70,7 +71,8 @@ bool RenamedLikeTheStub(const Installer& installer, const std::string& destinati
     std::string temporary = destination + ".new";
     if (!InflateWithBuffers(installer, temporary, bufferSize))
         return false;
-    return MoveFileExA(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return MoveFileExW(saverpack::WidePath(temporary).c_str(), saverpack::WidePath(destination).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 bool Verified(const Installer& installer, const std::string& path)
@@ -86,7 +88,8 @@ bool Run(Contender contender, const Installer& installer, const std::string& des
 {
     switch (contender) {
     case kStub:
-        return WriteSaverFile(destination.c_str(), installer.path.c_str(), installer.saverOffset) == 1;
+        return WriteSaverFile(saverpack::WidePath(destination).c_str(), saverpack::WidePath(installer.path).c_str(),
+                              installer.saverOffset) == 1;
     case kLoop:
         return RenamedLikeTheStub(installer, destination, kLargeBuffer);
     case kSmallLoop:

@@ -3,6 +3,7 @@
 // should differ by no more than noise.
 #include "bench_support.h"
 #include "benchmarks.h"
+#include "platform/file_util.h"
 
 #include "package/saver_extract.h"
 
@@ -29,7 +30,8 @@ int MemoryChild(const std::string& installer, const std::string& offset, const s
 {
     Peak peak;
     peak.before = PeakMemoryBytes();
-    int written = WriteSaverFile(destination.c_str(), installer.c_str(), DWORD(strtoul(offset.c_str(), nullptr, 10)));
+    int written = WriteSaverFile(saverpack::WidePath(destination).c_str(), saverpack::WidePath(installer).c_str(),
+                                 DWORD(strtoul(offset.c_str(), nullptr, 10)));
     peak.after = PeakMemoryBytes();
     return WritePeak(resultPath, peak) && written == 1 ? 0 : 1;
 }

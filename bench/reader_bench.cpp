@@ -3,6 +3,7 @@
 // document and the logo; it only steps over the saver, so the times should match.
 #include "bench_support.h"
 #include "benchmarks.h"
+#include "platform/file_util.h"
 
 #include "package/installer_state.h"
 #include "package/reader.h"
@@ -24,7 +25,7 @@ double LoadMilliseconds(const std::string& path)
     ClearInstallerRecords();
     scrpos = 0;
     double start = Seconds();
-    int loaded = LoadInstaller(nullptr, path.c_str());
+    int loaded = LoadInstaller(nullptr, saverpack::WidePath(path).c_str());
     double milliseconds = (Seconds() - start) * 1000.0;
     ReleaseInstallerBlocks();
     return loaded == 1 ? milliseconds : -1;

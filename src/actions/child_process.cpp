@@ -7,7 +7,7 @@ namespace actions {
 namespace {
 
 #ifndef _WIN64
-static_assert(sizeof(STARTUPINFOA) == 68, "the 32-bit STARTUPINFOA is 68 bytes");
+static_assert(sizeof(STARTUPINFOW) == 68, "the 32-bit STARTUPINFOW is 68 bytes");
 #endif
 
 class ScopedHandle {
@@ -29,14 +29,14 @@ private:
 
 }  // namespace
 
-bool RunMaximisedAndWait(char* commandLine)
+bool RunMaximisedAndWait(WCHAR* commandLine)
 {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWMAXIMIZED;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
                         &startup, &process))
         return false;
     ScopedHandle processHandle(process.hProcess);

@@ -6,8 +6,8 @@
 
 namespace actions {
 
-// Runs `commandLine` (CreateProcessA may write into it) and waits without
+// Runs `commandLine` (CreateProcessW may write into it) and waits without
 // pumping messages until the process has ended. False when it cannot be created.
-bool RunMaximisedAndWait(char* commandLine);
+bool RunMaximisedAndWait(WCHAR* commandLine);
 
 }  // namespace actions

@@ -1,5 +1,11 @@
 // Default saver activation: SYSTEM.INI for the programs that read it, then the
 // system settings.
+//
+// This is where the stub stays ANSI, on purpose: SYSTEM.INI is an ANSI file,
+// and what it names is the installed saver's short path inside the Windows
+// directory, a folder the system chose and a name saverpack keeps to ASCII.
+// Every path a user chose (the installer's own, the temporary folder in their
+// profile, Program Files) goes through the wide calls.
 #include "actions/default_saver.h"
 
 #include "actions/path_parts.h"

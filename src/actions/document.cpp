@@ -4,35 +4,36 @@
 
 #include "actions/child_process.h"
 #include "actions/command_line.h"
-#include "actions/path_parts.h"
 #include "actions/temp_file.h"
 #include "package/installer_state.h"
 #include "package/scoped_handles.h"
 
 #include <shellapi.h>
-#include <stdio.h>
+#include <string.h>
 
 namespace {
 
-// FindExecutableA returns a value above this on success, an error code otherwise.
+// FindExecutableW returns a value above this on success, an error code otherwise.
 constexpr UINT_PTR kFindExecutableThreshold = 32;
 
 // Writes the document to `temporary` and opens it; the caller removes the file.
-int ShowDocument(HWND window, char* temporary, const char* directory)
+int ShowDocument(HWND window, WCHAR* temporary, const WCHAR* directory)
 {
     if (!WriteBinaryFile(temporary, doc, long(instdoc.dwSize)))
         return 0;
-    char program[MAX_PATH];
-    if (UINT_PTR(FindExecutableA(temporary, directory, program)) <= kFindExecutableThreshold)
+    WCHAR program[MAX_PATH];
+    if (UINT_PTR(FindExecutableW(temporary, directory, program)) <= kFindExecutableThreshold)
         return 0;
 
-    // The short forms have no blanks wherever the file system provides them.
-    GetShortPathNameA(program, program, MAX_PATH);
-    GetShortPathNameA(temporary, temporary, MAX_PATH);
-    char commandLine[actions::kCommandLineSize] = "";
-    if (!actions::AppendCommandPath(commandLine, sizeof commandLine, program) ||
-        !actions::AppendCommandText(commandLine, sizeof commandLine, " ") ||
-        !actions::AppendCommandPath(commandLine, sizeof commandLine, temporary) ||
+    // The short forms have no blanks wherever the file system provides them,
+    // and a viewer that takes its command line in ANSI can open the document
+    // by its short path where the long one holds letters its code page lacks.
+    GetShortPathNameW(program, program, MAX_PATH);
+    GetShortPathNameW(temporary, temporary, MAX_PATH);
+    WCHAR commandLine[actions::kCommandLineSize] = L"";
+    if (!actions::AppendCommandPath(commandLine, actions::kCommandLineSize, program) ||
+        !actions::AppendCommandText(commandLine, actions::kCommandLineSize, L" ") ||
+        !actions::AppendCommandPath(commandLine, actions::kCommandLineSize, temporary) ||
         !actions::RunMaximisedAndWait(commandLine))
         return 0;
 
@@ -44,9 +45,9 @@ int ShowDocument(HWND window, char* temporary, const char* directory)
 
 }  // namespace
 
-int WriteBinaryFile(const char* path, HGLOBAL block, long size)
+int WriteBinaryFile(const WCHAR* path, HGLOBAL block, long size)
 {
-    package::ScopedFile file(_lcreat(path, 0));
+    package::ScopedFile file(OpenFileW(path, OF_CREATE));
     if (!file.valid())
         return 0;
     SIZE_T count = GlobalSize(block);
@@ -64,20 +65,16 @@ int WriteBinaryFile(const char* path, HGLOBAL block, long size)
 
 int DisplayDocument(HWND window)
 {
-    char directory[MAX_PATH];
-    char temporary[MAX_PATH];
+    WCHAR directory[MAX_PATH];
+    WCHAR temporary[MAX_PATH];
     actions::MakeTempFile(directory, temporary);
     // Only the unique name is wanted; the file is written under a .DOC name.
-    remove(temporary);
-
-    char drive[actions::kPathPartSize];
-    char folder[actions::kPathPartSize];
-    char name[actions::kPathPartSize];
-    actions::SplitPath(temporary, drive, folder, name, nullptr);
-    if (!actions::JoinPath(temporary, sizeof temporary, drive, folder, name, ".DOC"))
-        return 0;
+    DeleteFileW(temporary);
+    // Both a temporary name ("QJX3F.TMP") and the fallback ("TEMP$$$.$$$") end
+    // in a four-character extension, which ".DOC" replaces.
+    memcpy(temporary + lstrlenW(temporary) - 4, L".DOC", sizeof L".DOC");
 
     int result = ShowDocument(window, temporary, directory);
-    remove(temporary);
+    DeleteFileW(temporary);
     return result;
 }

@@ -12,4 +12,4 @@ int DisplayDocument(HWND window);
 // Creates `path` and writes the leading `size` bytes of `block` into it: the
 // whole block when `size` is 0, at most the block's size otherwise. Returns 1,
 // or 0; a file created before the failure is the caller's to remove.
-int WriteBinaryFile(const char* path, HGLOBAL block, long size);
+int WriteBinaryFile(const WCHAR* path, HGLOBAL block, long size);

@@ -1,4 +1,4 @@
-// Path splitting and joining with fixed buffers, for the stub's actions.
+// Path splitting with fixed buffers, for the stub's actions.
 #include "actions/path_parts.h"
 
 #include <string.h>
@@ -22,17 +22,6 @@ void CopyPart(char* part, const char* begin, const char* end, size_t limit)
         length = limit;
     memcpy(part, begin, length);
     part[length] = '\0';
-}
-
-// Appends `text` at `*used` of `path`; false once the terminating zero no longer fits.
-bool Append(char* path, size_t size, size_t* used, const char* text, size_t length)
-{
-    if (length >= size - *used)
-        return false;
-    memcpy(path + *used, text, length);
-    *used += length;
-    path[*used] = '\0';
-    return true;
 }
 
 char AsciiUpper(char c)
@@ -64,37 +53,6 @@ void SplitPath(const char* path, char* drive, char* directory, char* name, char*
     }
     CopyPart(name, base, dot, kPathPartMax);
     CopyPart(extension, dot, end, kPathPartMax);
-}
-
-bool JoinPath(char* path, size_t size, const char* drive, const char* directory, const char* name,
-              const char* extension)
-{
-    if (size == 0)
-        return false;
-    path[0] = '\0';
-    size_t used = 0;
-    bool fits = true;
-    if (drive != nullptr && drive[0] != '\0') {
-        const char letter[2] = {drive[0], ':'};
-        fits = Append(path, size, &used, letter, 2);
-    }
-    if (fits && directory != nullptr && directory[0] != '\0') {
-        size_t length = strlen(directory);
-        fits = Append(path, size, &used, directory, length);
-        if (fits && !IsSeparator(directory[length - 1]))
-            fits = Append(path, size, &used, "\\", 1);
-    }
-    if (fits && name != nullptr)
-        fits = Append(path, size, &used, name, strlen(name));
-    if (fits && extension != nullptr && extension[0] != '\0') {
-        if (extension[0] != '.')
-            fits = Append(path, size, &used, ".", 1);
-        if (fits)
-            fits = Append(path, size, &used, extension, strlen(extension));
-    }
-    if (!fits)
-        path[0] = '\0';
-    return fits;
 }
 
 bool SamePathPart(const char* a, const char* b)

@@ -1,7 +1,7 @@
-// Splits a path into drive, directory, name and extension and joins such parts
-// again, by the rules of the classic C run-time's path splitting: the stub uses
-// them to compare a saver's location with the Windows directory and to give a
-// temporary file another extension. Portable: no Win32 call in here.
+// Splits a path into drive, directory, name and extension by the rules of the
+// classic C run-time's path splitting: the stub uses them to compare a saver's
+// location with the Windows directory and to name the uninstaller's folder after
+// the saver. Portable: no Win32 call in here.
 #pragma once
 
 #include <stddef.h>
@@ -21,14 +21,6 @@ constexpr size_t kPathPartMax = 255;
 // is the rest, dot included. An absent part is an empty string. Any output may
 // be null when the caller does not need that part.
 void SplitPath(const char* path, char* drive, char* directory, char* name, char* extension);
-
-// Writes the drive letter and ":" (when `drive` is not empty), the directory
-// with a "\\" after it unless it is empty or already ends in a separator, the
-// name, and the extension with a "." in front unless it starts with one. Null
-// parts count as empty. False, with `path` made empty, when the result does not
-// fit in `size` bytes.
-bool JoinPath(char* path, size_t size, const char* drive, const char* directory, const char* name,
-              const char* extension);
 
 // Compares two path parts with a-z folded to upper case and nothing else: the
 // comparison must not depend on the user's locale.

@@ -9,9 +9,6 @@
 #include "package/saver_extract.h"
 #include "res/resource_ids.h"
 
-#include <stdio.h>
-#include <string.h>
-
 namespace {
 
 // A saver ends at the first input it sees: give the hand that just clicked
@@ -19,9 +16,9 @@ namespace {
 constexpr DWORD kPreviewPauseMs = 1000;
 
 // Writes the saver to a temporary file, whose name goes to `temporary`, and runs it.
-int RunSaver(HWND window, char* temporary)
+int RunSaver(HWND window, WCHAR* temporary)
 {
-    char directory[MAX_PATH];
+    WCHAR directory[MAX_PATH];
     actions::MakeTempFile(directory, temporary);
     if (!WriteSaverFile(temporary, spath, scrpos)) {
         MessageBoxA(window, "Write error", "Message", MB_ICONINFORMATION);
@@ -30,20 +27,25 @@ int RunSaver(HWND window, char* temporary)
 
     // The saver draws the whole screen; our pointer must not sit on top of it.
     SetCursor(LoadCursorA(hInst, MAKEINTRESOURCEA(IDC_INVISIBLE)));
-    // The short form has no blanks wherever the file system provides one.
-    GetShortPathNameA(temporary, temporary, MAX_PATH);
+    // The short form has no blanks wherever the file system provides one, and
+    // only letters the code page can spell: a saver that reads its command line
+    // in ANSI finds itself too.
+    GetShortPathNameW(temporary, temporary, MAX_PATH);
 
     // A bare name (the fallback in the current directory) would be looked for in
     // the stub's own directory first, where a stale file of that name could run
     // instead of the saver just written: pin it to the current directory.
-    char program[MAX_PATH];
-    const char* pin = strpbrk(temporary, "\\/:") != nullptr ? "" : ".\\";
-    if (snprintf(program, sizeof program, "%s%s", pin, temporary) >= int(sizeof program))
-        program[0] = '\0';
-
-    char commandLine[actions::kCommandLineSize] = "";
-    if (program[0] == '\0' || !actions::AppendCommandPath(commandLine, sizeof commandLine, program) ||
-        !actions::AppendCommandText(commandLine, sizeof commandLine, " /S") ||
+    bool bare = true;
+    for (const WCHAR* p = temporary; *p != 0; ++p) {
+        if (*p == '\\' || *p == '/' || *p == ':')
+            bare = false;
+    }
+    WCHAR program[MAX_PATH + 2] = L"";
+    WCHAR commandLine[actions::kCommandLineSize] = L"";
+    if (!actions::AppendCommandText(program, MAX_PATH + 2, bare ? L".\\" : L"") ||
+        !actions::AppendCommandText(program, MAX_PATH + 2, temporary) ||
+        !actions::AppendCommandPath(commandLine, actions::kCommandLineSize, program) ||
+        !actions::AppendCommandText(commandLine, actions::kCommandLineSize, L" /S") ||
         !actions::RunMaximisedAndWait(commandLine)) {
         MessageBoxA(window, "Process error", "Message", MB_ICONINFORMATION);
         return 0;
@@ -64,11 +66,11 @@ int DoPreview(HWND window)
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &previous, 0);
     Sleep(kPreviewPauseMs);
 
-    char temporary[MAX_PATH] = "";
+    WCHAR temporary[MAX_PATH] = L"";
     int result = RunSaver(window, temporary);
 
-    if (temporary[0] != '\0')
-        remove(temporary);
+    if (temporary[0] != 0)
+        DeleteFileW(temporary);
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &previous, 0);
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     return result;

@@ -1,5 +1,6 @@
 #include "actions/saver_path.h"
 
+#include "actions/wide_text.h"
 #include "package/installer_state.h"
 
 #include <stdio.h>
@@ -18,16 +19,17 @@ bool IsPlainFileName(const char* name)
 
 }  // namespace
 
-bool BuildSaverPath(char* path, size_t size)
+bool BuildSaverPath(char* path, WCHAR* widePath)
 {
     if (!IsPlainFileName(instscr.szFileName))
         return false;
-    UINT length = GetWindowsDirectoryA(path, UINT(size));
-    if (length == 0 || length >= size)
+    UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
         return false;
     const char* separator = path[length - 1] == '\\' ? "" : "\\";
-    int written = snprintf(path + length, size - length, "%s%s", separator, instscr.szFileName);
-    return written >= 0 && size_t(written) < size - length;
+    int written = snprintf(path + length, MAX_PATH - length, "%s%s", separator, instscr.szFileName);
+    return written >= 0 && size_t(written) < MAX_PATH - length &&
+           ToWide(CP_ACP, path, length + written, widePath, MAX_PATH) > 0;
 }
 
 }  // namespace actions

@@ -1,5 +1,7 @@
 #include "actions/wide_text.h"
 
+#include <string.h>
+
 namespace actions {
 
 int ToWide(UINT codePage, const char* text, int length, WCHAR* wide, int capacity)
@@ -30,6 +32,16 @@ int FieldLength(const char* field, int width)
 int FieldToWide(UINT codePage, const char* field, int width, WCHAR* wide, int capacity)
 {
     return ToWide(codePage, field, FieldLength(field, width), wide, capacity);
+}
+
+bool AppendWide(WCHAR* wide, int capacity, const WCHAR* text)
+{
+    int used = lstrlenW(wide);
+    int length = lstrlenW(text);
+    if (length >= capacity - used)
+        return false;
+    memcpy(wide + used, text, (length + 1) * sizeof(WCHAR));
+    return true;
 }
 
 }  // namespace actions

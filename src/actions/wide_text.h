@@ -21,4 +21,8 @@ int FieldLength(const char* field, int width);
 // may be full without a zero.
 int FieldToWide(UINT codePage, const char* field, int width, WCHAR* wide, int capacity);
 
+// Appends `text` to the zero-terminated `wide` of `capacity` units. False,
+// with `wide` unchanged, when it does not fit: a path is never cut short.
+bool AppendWide(WCHAR* wide, int capacity, const WCHAR* text);
+
 }  // namespace actions

@@ -1,4 +1,6 @@
-// The classic _l… file calls over POSIX descriptors.
+// The classic _l… file calls over POSIX descriptors, opened by UTF-16 paths
+// spelled in UTF-8 for the Unix calls.
+#include "compat/utf16.h"
 #include "compat/win32_stand_in.h"
 
 #include <errno.h>
@@ -17,23 +19,16 @@ bool RefusesWriting(LPCSTR path)
 
 }  // namespace
 
-HFILE _lopen(LPCSTR path, int style)
+HFILE OpenFileW(LPCWSTR path, int style)
 {
-    int access = style == OF_READ ? O_RDONLY : style == OF_WRITE ? O_WRONLY : style == OF_READWRITE ? O_RDWR : -1;
-    if (access < 0)
+    const std::string name = compat::Utf8FromWide(path);
+    int flags = style == OF_READ ? O_RDONLY : style == OF_WRITE ? O_WRONLY : style == OF_READWRITE ? O_RDWR
+              : style == OF_CREATE ? O_RDWR | O_CREAT | O_TRUNC : -1;
+    if (flags < 0)
         return HFILE_ERROR;  // sharing modes and the other OpenFile flags are not used here
-    if (access != O_RDONLY && RefusesWriting(path))
+    if (style != OF_READ && RefusesWriting(name.c_str()))
         return HFILE_ERROR;
-    int fd = open(path, access | O_CLOEXEC);
-    return fd < 0 ? HFILE_ERROR : fd;
-}
-
-HFILE _lcreat(LPCSTR path, int attribute)
-{
-    if (RefusesWriting(path))
-        return HFILE_ERROR;
-    mode_t mode = (attribute & 1) ? 0444 : 0666;
-    int fd = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    int fd = open(name.c_str(), flags | O_CLOEXEC, 0666);
     return fd < 0 ? HFILE_ERROR : fd;
 }
 

@@ -1,4 +1,6 @@
-// Renaming and temporary names with the Windows rules the portable code relies on.
+// Renaming, deleting and temporary names with the Windows rules the portable
+// code relies on, for UTF-16 paths spelled in UTF-8 for the Unix calls.
+#include "compat/utf16.h"
 #include "compat/win32_stand_in.h"
 
 #include <errno.h>
@@ -8,10 +10,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags)
+BOOL MoveFileExW(LPCWSTR existingPath, LPCWSTR replacementPath, DWORD flags)
 {
+    const std::string existing = compat::Utf8FromWide(existingPath);
+    const std::string replacement = compat::Utf8FromWide(replacementPath);
     struct stat target;
-    if (lstat(replacement, &target) == 0) {
+    if (lstat(replacement.c_str(), &target) == 0) {
         if (!(flags & MOVEFILE_REPLACE_EXISTING))
             return FALSE;
         // Windows refuses to replace a read-only file or a directory.
@@ -19,7 +23,7 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags)
             return FALSE;
     }
     if (flags & MOVEFILE_WRITE_THROUGH) {
-        int fd = open(existing, O_RDONLY | O_CLOEXEC);
+        int fd = open(existing.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             return FALSE;
         int synced = fsync(fd);
@@ -27,28 +31,40 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags)
         if (synced != 0)
             return FALSE;
     }
-    return rename(existing, replacement) == 0;
+    return rename(existing.c_str(), replacement.c_str()) == 0;
 }
 
-UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR name)
+BOOL DeleteFileW(LPCWSTR path)
+{
+    return unlink(compat::Utf8FromWide(path).c_str()) == 0;
+}
+
+UINT GetTempFileNameW(LPCWSTR directory, LPCWSTR prefix, UINT unique, LPWSTR name)
 {
     if (unique != 0)
         return 0;  // the portable code always lets the system pick the number
-    size_t length = strlen(directory);
-    bool separated = length != 0 && (directory[length - 1] == '/' || directory[length - 1] == '\\');
+    std::u16string base = directory;
     // Windows keeps the name and the whole path within MAX_PATH.
-    if (length + 14 >= MAX_PATH)
+    if (base.size() + 14 >= MAX_PATH)
         return 0;
+    if (!base.empty() && base.back() != u'/' && base.back() != u'\\')
+        base += u'/';
+    for (int i = 0; i < 3 && prefix[i] != 0; ++i)
+        base += prefix[i];
     static UINT counter = 0;
     UINT start = (UINT(getpid()) * 7919u + ++counter) & 0xFFFF;
     for (UINT i = 0; i < 0x10000; ++i) {
         UINT number = (start + i) & 0xFFFF;
         if (number == 0)
             continue;
-        snprintf(name, MAX_PATH, "%s%s%.3s%X.TMP", directory, separated ? "" : "/", prefix, number);
-        int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        char digits[12];
+        snprintf(digits, sizeof digits, "%X.TMP", number);
+        std::u16string path = base + std::u16string(digits, digits + strlen(digits));
+        int fd = open(compat::Utf8FromWide(path.c_str()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             close(fd);
+            path.copy(name, path.size());
+            name[path.size()] = 0;
             return number;
         }
         if (errno != EEXIST)

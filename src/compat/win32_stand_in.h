@@ -23,6 +23,11 @@ typedef void* LPVOID;
 typedef const char* LPCSTR;
 typedef char* LPSTR;
 typedef const char* LPCCH;
+// Paths are UTF-16 on both sides; here the stand-ins spell them in UTF-8 for the
+// Unix calls.
+typedef char16_t WCHAR;
+typedef const WCHAR* LPCWSTR;
+typedef WCHAR* LPWSTR;
 typedef DWORD COLORREF;
 typedef struct HWND__* HWND;
 typedef struct HGLOBAL__* HGLOBAL;
@@ -36,6 +41,7 @@ typedef struct HINSTANCE__* HINSTANCE;
 #define OF_READ 0x0000
 #define OF_WRITE 0x0001
 #define OF_READWRITE 0x0002
+#define OF_CREATE 0x1000
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -51,9 +57,11 @@ typedef struct HINSTANCE__* HINSTANCE;
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_WRITE_THROUGH 0x00000008
 
-// Classic file calls. HFILE is a POSIX descriptor here.
-HFILE _lopen(LPCSTR path, int style);
-HFILE _lcreat(LPCSTR path, int attribute);  // attribute 1 makes the file read-only
+// The classic file calls, opened by a UTF-16 path. HFILE is a POSIX descriptor here.
+// OF_READ or OF_WRITE open an existing file as _lopen does (OF_WRITE does not
+// truncate it); OF_CREATE creates or truncates it for reading and writing, as
+// _lcreat with normal attributes does.
+HFILE OpenFileW(LPCWSTR path, int style);
 UINT _lread(HFILE file, LPVOID buffer, UINT count);
 UINT _lwrite(HFILE file, LPCCH buffer, UINT count);  // a count of 0 truncates the file here
 LONG _llseek(HFILE file, LONG offset, int origin);
@@ -72,11 +80,14 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // Like Windows, refuses to replace a file that is read-only (no write permission
 // bit here, even for root) or a directory.
-BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags);
+BOOL MoveFileExW(LPCWSTR existing, LPCWSTR replacement, DWORD flags);
 
 // With unique 0: creates a new empty file "<dir>\<prefix up to 3 chars><hex>.TMP"
-// and returns its number, or 0.
-UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR name);
+// and returns its number, or 0. `name` holds MAX_PATH units.
+UINT GetTempFileNameW(LPCWSTR directory, LPCWSTR prefix, UINT unique, LPWSTR name);
+
+// Deletes a file (not a directory).
+BOOL DeleteFileW(LPCWSTR path);
 
 namespace compat {
 

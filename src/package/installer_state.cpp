@@ -3,7 +3,7 @@
 #include <string.h>
 
 HINSTANCE hInst;
-char spath[MAX_PATH];
+WCHAR spath[kLongPathSize];
 package::InstHeader instheader;
 package::InstScr instscr;
 package::InstDoc instdoc;

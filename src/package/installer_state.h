@@ -6,8 +6,11 @@
 #include "compat/platform.h"
 #include "package/package_format.h"
 
-extern HINSTANCE hInst;        // this program's module, for its resources
-extern char spath[MAX_PATH];  // full path of this program's own executable
+// The longest path Windows has, 32,767 characters, and the terminating zero.
+constexpr DWORD kLongPathSize = 32768;
+
+extern HINSTANCE hInst;            // this program's module, for its resources
+extern WCHAR spath[kLongPathSize];  // full path of this program's own executable, "" when unknown
 extern package::InstHeader instheader;
 extern package::InstScr instscr;
 extern package::InstDoc instdoc;

@@ -20,8 +20,8 @@
 //
 // Every integer is a little-endian 32-bit value; every string is zero-terminated
 // text inside a fixed-width field: ANSI, or UTF-8 when the header carries
-// kUtf8TextMarker. The saver's file name is ANSI either way: it goes to ANSI file
-// calls and into SYSTEM.INI.
+// kUtf8TextMarker. The saver's file name is ANSI either way: it goes into
+// SYSTEM.INI.
 #pragma once
 
 #include <stddef.h>

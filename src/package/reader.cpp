@@ -143,10 +143,10 @@ int LoadFromOpenFile(HFILE file)
 
 }  // namespace
 
-int LoadInstaller(HWND, const char* path)
+int LoadInstaller(HWND, LPCWSTR path)
 {
-    ScopedFile file(_lopen(path, OF_READ));
+    ScopedFile file(OpenFileW(path, OF_READ));
     if (!file.valid())
-        return 0;
+        return kInstallerUnreadable;
     return LoadFromOpenFile(file.get());
 }

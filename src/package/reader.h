@@ -7,9 +7,14 @@
 
 #include <stdint.h>
 
-// 1 when the package was found, verified and all its parts loaded; 0 otherwise.
-// The file is closed on every path. `window` is not used.
-int LoadInstaller(HWND window, const char* path);
+// LoadInstaller's result when the file cannot be opened at all (missing, no
+// rights, a path too long for the file calls): that says nothing about the package.
+constexpr int kInstallerUnreadable = -1;
+
+// 1 when the package was found, verified and all its parts loaded;
+// kInstallerUnreadable when the file cannot be opened; 0 when it has no intact
+// package. The file is closed on every path. `window` is not used.
+int LoadInstaller(HWND window, LPCWSTR path);
 
 namespace package {
 

@@ -4,26 +4,30 @@
 #include "package/package_format.h"
 #include "package/scoped_handles.h"
 
-#include <stdio.h>
 #include <string.h>
 
 namespace package {
 
-bool DirectoryOf(const char* path, char* directory, size_t size)
+bool DirectoryOf(LPCWSTR path, WCHAR* directory, size_t size)
 {
-    const char* cut = nullptr;
-    for (const char* p = path; *p != '\0'; ++p) {
+    LPCWSTR cut = nullptr;
+    for (LPCWSTR p = path; *p != 0; ++p) {
         if (*p == '\\' || *p == '/' || (*p == ':' && p == path + 1))
             cut = p;
     }
-    if (cut == nullptr)
-        return snprintf(directory, size, ".") < int(size);
+    if (cut == nullptr) {
+        if (size < 2)
+            return false;
+        directory[0] = '.';
+        directory[1] = 0;
+        return true;
+    }
     // Keep a root or drive separator ("C:\", "/") so the directory stays absolute.
     size_t length = size_t(cut - path) + 1;
     if (length >= size)
         return false;
-    memcpy(directory, path, length);
-    directory[length] = '\0';
+    memcpy(directory, path, length * sizeof(WCHAR));
+    directory[length] = 0;
     return true;
 }
 
@@ -51,37 +55,37 @@ bool InflateSaverChunk(HFILE source, HFILE target, DWORD offset)
 
 }  // namespace
 
-int WriteSaverFile(const char* destination, const char* source, DWORD offset)
+int WriteSaverFile(LPCWSTR destination, LPCWSTR source, DWORD offset)
 {
-    ScopedFile executable(_lopen(source, OF_READ));
+    ScopedFile executable(OpenFileW(source, OF_READ));
     if (!executable.valid())
         return 0;
 
 #ifdef _WIN32
     // Windows' MoveFileEx will not replace a read-only file, but Wine's does; ask
     // first, so that a read-only destination is kept wherever the stub runs.
-    DWORD attributes = GetFileAttributesA(destination);
+    DWORD attributes = GetFileAttributesW(destination);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
         return 0;
 #endif
 
-    char directory[MAX_PATH];
-    char temporary[MAX_PATH];
-    if (!DirectoryOf(destination, directory, sizeof directory))
+    WCHAR directory[MAX_PATH];
+    WCHAR temporary[MAX_PATH];
+    if (!DirectoryOf(destination, directory, MAX_PATH))
         return 0;
-    if (GetTempFileNameA(directory, "QJX", 0, temporary) == 0)
+    if (GetTempFileNameW(directory, kTempFilePrefix, 0, temporary) == 0)
         return 0;
 
-    // GetTempFileNameA has created the file empty; opening it without truncation
+    // GetTempFileNameW has created the file empty; opening it without truncation
     // matters: a truncated file is flushed to disk when it is closed (ext4, and so
     // Wine on it), which more than halves the speed of a large saver.
-    ScopedFile target(_lopen(temporary, OF_WRITE));
+    ScopedFile target(OpenFileW(temporary, OF_WRITE));
     bool complete = target.valid() && InflateSaverChunk(executable.get(), target.get(), offset);
     target.Close();
     executable.Close();
 
-    if (complete && MoveFileExA(temporary, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (complete && MoveFileExW(temporary, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return 1;
-    remove(temporary);
+    DeleteFileW(temporary);
     return 0;
 }

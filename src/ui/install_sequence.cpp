@@ -10,16 +10,15 @@
 #include "actions/exit_status.h"
 #include "actions/saver_path.h"
 #include "package/installer_state.h"
-#include "package/reader.h"
 #include "package/saver_extract.h"
 #include "res/resource_ids.h"
 #include "ui/app_globals.h"
 #include "ui/dialogs.h"
 #include "ui/header_text.h"
+#include "ui/main_window.h"
 #include "ui/message_boxes.h"
 
 #include <stdio.h>
-#include <string.h>
 
 namespace {
 
@@ -57,11 +56,12 @@ HWND ShowWaitBox(HWND window, HGLOBAL* loaded)
 unsigned InstallSaver(HWND owner, int choice)
 {
     char destination[MAX_PATH];
-    if (!actions::BuildSaverPath(destination, sizeof destination) || WriteSaverFile(destination, spath, scrpos) != 1)
+    WCHAR wideDestination[MAX_PATH];
+    if (!actions::BuildSaverPath(destination, wideDestination) || WriteSaverFile(wideDestination, spath, scrpos) != 1)
         return actions::kStatusInstallFailure;
     if (choice & kMakeDefaultBit)
         DoSetDefaultSaver(owner, destination, choice & kMinutesMask);
-    actions::RegisterAppsEntry(destination);
+    actions::RegisterAppsEntry(wideDestination);
     return actions::kStatusInstalled;
 }
 
@@ -112,9 +112,10 @@ unsigned InstallStatus()
 unsigned RunSilentInstall()
 {
     // No window: the reader needs none.
-    if (!LoadInstaller(nullptr, spath))
-        return actions::kStatusPackageInvalid;
-    unsigned status = InstallSaver(nullptr, SilentChoice());
+    unsigned status = LoadOwnPackage(nullptr);
+    if (status != actions::kStatusInstalled)
+        return status;
+    status = InstallSaver(nullptr, SilentChoice());
     ReleaseInstallerBlocks();
     return status;
 }

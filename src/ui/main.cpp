@@ -15,10 +15,13 @@ namespace {
 
 void StoreOwnPath()
 {
-    DWORD length = GetModuleFileNameA(hInst, spath, sizeof spath);
+    // Wide, and as long as Windows paths go: an ANSI path holds only what the
+    // code page can spell, and a Downloads folder named in another script comes
+    // back as question marks, which name no file.
+    DWORD length = GetModuleFileNameW(hInst, spath, kLongPathSize);
     // A path that filled the buffer is cut off, and may not even be terminated.
-    if (length == 0 || length >= sizeof spath)
-        spath[0] = '\0';
+    if (length == 0 || length >= kLongPathSize)
+        spath[0] = 0;
 }
 
 }  // namespace

@@ -48,6 +48,19 @@ LRESULT CALLBACK InstallerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+unsigned LoadOwnPackage(HWND owner)
+{
+    const int loaded = LoadInstaller(owner, spath);
+    if (loaded == 1)
+        return actions::kStatusInstalled;
+    const bool unreadable = loaded == kInstallerUnreadable;
+    if (!silentRun)
+        ShowMessage(owner, !unreadable                   ? kDamagedMessage
+                           : lstrlenW(spath) < MAX_PATH ? kUnreadableMessage
+                                                         : kPathTooLongMessage);
+    return unreadable ? actions::kStatusInstallFailure : actions::kStatusPackageInvalid;
+}
+
 int CreateInstallerWindow(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     char className[sizeof kClassName];
@@ -63,13 +76,12 @@ int CreateInstallerWindow(HINSTANCE, HINSTANCE, LPSTR, int)
     }
     hMainWindow = window;
 
-    const bool loaded = LoadInstaller(window, spath) != 0;
-    if (loaded) {
+    const unsigned loaded = LoadOwnPackage(window);
+    if (loaded == actions::kStatusInstalled) {
         InvalidateRect(window, nullptr, TRUE);
         UpdateWindow(window);
         PostMessageA(window, WM_STARTINSTALL, 0, 0);
     } else {
-        ShowMessage(window, kDamagedMessage);
         SendMessageA(window, WM_DESTROY, 0, 0);
     }
 
@@ -81,5 +93,5 @@ int CreateInstallerWindow(HINSTANCE, HINSTANCE, LPSTR, int)
 
     UnregisterClassA(className, hInst);
     ReleaseInstallerBlocks();
-    return int(loaded ? InstallStatus() : actions::kStatusPackageInvalid);
+    return int(loaded == actions::kStatusInstalled ? InstallStatus() : loaded);
 }

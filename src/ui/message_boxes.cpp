@@ -8,6 +8,11 @@
 #include <stdio.h>
 
 const char kDamagedMessage[] = "FATAL ERROR\n\nThis installer has been damaged.";
+const char kUnreadableMessage[] =
+    "FATAL ERROR\n\nThis installer cannot open its own file. Copy it to another folder and try again.";
+const char kPathTooLongMessage[] =
+    "FATAL ERROR\n\nThis installer cannot open its own file: its path is too long. Move it to a folder with a "
+    "shorter path and try again.";
 
 namespace {
 

@@ -4,6 +4,9 @@
 #include <windows.h>
 
 extern const char kDamagedMessage[];
+// The installer cannot open its own file: not damaged, and said so.
+extern const char kUnreadableMessage[];
+extern const char kPathTooLongMessage[];
 
 // A box with the information icon and OK.
 void ShowMessage(HWND owner, const char* text);

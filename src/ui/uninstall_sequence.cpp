@@ -8,10 +8,10 @@
 #include "package/installer_state.h"
 #include "package/reader.h"
 #include "ui/app_globals.h"
+#include "ui/main_window.h"
 #include "ui/message_boxes.h"
 
 #include <stdio.h>
-#include <string.h>
 
 namespace {
 
@@ -41,11 +41,15 @@ bool RunsAsUninstaller()
 {
     if (commandSwitches.uninstall)
         return true;
-    const char* name = strrchr(spath, '\\');
-    if (commandSwitches.count != 0 || name == nullptr || lstrcmpiA(name + 1, "uninstall.exe") != 0)
+    LPCWSTR name = nullptr;
+    for (LPCWSTR p = spath; *p != 0; ++p) {
+        if (*p == '\\')
+            name = p;
+    }
+    if (commandSwitches.count != 0 || name == nullptr || lstrcmpiW(name, actions::kUninstallerName) != 0)
         return false;
     // Where the uninstaller lies depends on the saver's name, so this takes the package.
-    bool uninstaller = LoadInstaller(nullptr, spath) && actions::IsUninstaller(spath);
+    bool uninstaller = LoadInstaller(nullptr, spath) == 1 && actions::IsUninstaller(spath);
     ReleaseInstallerBlocks();
     ClearInstallerRecords();
     return uninstaller;
@@ -53,12 +57,10 @@ bool RunsAsUninstaller()
 
 unsigned RunRemoval()
 {
-    if (!LoadInstaller(nullptr, spath)) {
-        if (!silentRun)
-            ShowMessage(nullptr, kDamagedMessage);
-        return actions::kStatusPackageInvalid;
-    }
-    unsigned status = LoadedRemoval();
+    unsigned status = LoadOwnPackage(nullptr);
+    if (status != actions::kStatusInstalled)
+        return status;
+    status = LoadedRemoval();
     ReleaseInstallerBlocks();
     return status;
 }

@@ -45,7 +45,7 @@ private:
     bool hadOld_;
 };
 
-// Points TMP and TEMP (which GetTempPathA reads) at `directory` meanwhile.
+// Points TMP and TEMP (which GetTempPath reads) at `directory` meanwhile.
 class ScopedTempDirectory {
 public:
     explicit ScopedTempDirectory(const std::string& directory);

@@ -195,7 +195,7 @@ TEST_F(WriteBinaryFileTest, WritesTheLeadingBytesOfTheBlock)
     } cases[] = {{0, 256}, {1, 1}, {255, 255}, {256, 256}, {257, 256}, {-1, 256}};
     for (const auto& c : cases) {
         std::string path = dir_.Path("out.bin");
-        ASSERT_EQ(WriteBinaryFile(path.c_str(), block.get(), c.size), 1) << c.size;
+        ASSERT_EQ(WriteBinaryFile(testsupport::Wide(path).c_str(), block.get(), c.size), 1) << c.size;
         EXPECT_EQ(ReadFileBytes(path), Bytes(content.begin(), content.begin() + long(c.written))) << c.size;
     }
 }
@@ -205,18 +205,18 @@ TEST_F(WriteBinaryFileTest, ExistingFileIsTruncated)
     std::string path = dir_.Path("out.bin");
     testsupport::WriteFileBytes(path, Bytes(1000, 'z'));
     ScopedBlock block(Bytes{1, 2, 3});
-    ASSERT_EQ(WriteBinaryFile(path.c_str(), block.get(), 0), 1);
+    ASSERT_EQ(WriteBinaryFile(testsupport::Wide(path).c_str(), block.get(), 0), 1);
     EXPECT_EQ(ReadFileBytes(path), (Bytes{1, 2, 3}));
 }
 
 TEST_F(WriteBinaryFileTest, FailuresReturnZero)
 {
     ScopedBlock block(Bytes{1, 2, 3});
-    EXPECT_EQ(WriteBinaryFile(dir_.Path("missing\\out.bin").c_str(), block.get(), 0), 0);
+    EXPECT_EQ(WriteBinaryFile(testsupport::Wide(dir_.Path("missing\\out.bin")).c_str(), block.get(), 0), 0);
 
     // A block that cannot be locked: the empty file stays for the caller to remove.
     std::string path = dir_.Path("unlocked.bin");
-    EXPECT_EQ(WriteBinaryFile(path.c_str(), nullptr, 3), 0);
+    EXPECT_EQ(WriteBinaryFile(testsupport::Wide(path).c_str(), nullptr, 3), 0);
     EXPECT_TRUE(FileExists(path));
     EXPECT_EQ(ReadFileBytes(path).size(), 0u);
 }

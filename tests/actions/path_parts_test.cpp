@@ -1,4 +1,4 @@
-// Path splitting and joining, and the Windows-directory test built on them.
+// Path splitting, and the Windows-directory test built on it.
 #include "actions/path_parts.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 
 namespace {
 
-using actions::JoinPath;
 using actions::kPathPartSize;
 using actions::LiesDirectlyIn;
 using actions::SamePathPart;
@@ -90,57 +89,6 @@ TEST(SplitPath, OnlyTheFirst260CharactersCountAndPartsAreCutTo255)
     // An extension is cut at 255 too.
     std::string longExtension = "a." + std::string(257, 'e');
     EXPECT_EQ(Split(longExtension).extension, "." + std::string(254, 'e'));
-}
-
-std::string Join(const char* drive, const char* directory, const char* name, const char* extension,
-                 size_t size = 260)
-{
-    char path[600] = "";
-    if (!JoinPath(path, size, drive, directory, name, extension))
-        return "<refused:" + std::string(path) + ">";
-    return path;
-}
-
-TEST(JoinPath, SeparatorsAndDotsAreAddedOnlyWhereMissing)
-{
-    EXPECT_EQ(Join("C:", "\\TEMP\\", "QJX3F", ".DOC"), "C:\\TEMP\\QJX3F.DOC");
-    EXPECT_EQ(Join("C:", "\\TEMP", "QJX3F", "DOC"), "C:\\TEMP\\QJX3F.DOC");
-    EXPECT_EQ(Join("C:", "/TEMP/", "x", ""), "C:/TEMP/x");
-    EXPECT_EQ(Join("", "", "TEMP$$$", ".DOC"), "TEMP$$$.DOC");
-    // Only the drive letter is taken; the colon is always written by the join.
-    EXPECT_EQ(Join("D", "dir", "n", nullptr), "D:dir\\n");
-    EXPECT_EQ(Join(nullptr, nullptr, nullptr, ".e"), ".e");
-    EXPECT_EQ(Join("", "", "", ""), "");
-}
-
-TEST(JoinPath, ReplacingTheExtensionOfATemporaryName)
-{
-    const char* cases[][2] = {
-        {"C:\\TEMP\\QJX3F.TMP", "C:\\TEMP\\QJX3F.DOC"},
-        {"TEMP$$$.$$$", "TEMP$$$.DOC"},
-        {"C:\\users\\me\\Temp\\QJX1A2B.TMP", "C:\\users\\me\\Temp\\QJX1A2B.DOC"},
-        {"C:\\dir with blank\\QJX1.TMP", "C:\\dir with blank\\QJX1.DOC"},
-    };
-    for (auto& c : cases) {
-        char drive[kPathPartSize], directory[kPathPartSize], name[kPathPartSize];
-        SplitPath(c[0], drive, directory, name, nullptr);
-        char path[260];
-        ASSERT_TRUE(JoinPath(path, sizeof path, drive, directory, name, ".DOC")) << c[0];
-        EXPECT_STREQ(path, c[1]);
-    }
-}
-
-TEST(JoinPath, RefusesWhatDoesNotFit)
-{
-    // "C:\AB.X" is 7 characters: 8 bytes fit, 7 do not, wherever the cut falls.
-    EXPECT_EQ(Join("C:", "\\", "AB", ".X", 8), "C:\\AB.X");
-    for (size_t size = 0; size < 8; ++size)
-        EXPECT_EQ(Join("C:", "\\", "AB", ".X", size), "<refused:>") << size;
-    // The separator the join adds and the dot it adds count too.
-    EXPECT_EQ(Join("", "dir", "n", "", 5), "<refused:>");
-    EXPECT_EQ(Join("", "dir", "n", "", 6), "dir\\n");
-    EXPECT_EQ(Join("", "", "n", "e", 3), "<refused:>");
-    EXPECT_EQ(Join("", "", "n", "e", 4), "n.e");
 }
 
 TEST(SamePathPart, FoldsOnlyAsciiLetters)

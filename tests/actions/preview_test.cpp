@@ -21,6 +21,8 @@ using testsupport::Bytes;
 using testsupport::FileExists;
 using testsupport::TempDir;
 
+std::string installerPath;  // spath, as the narrow calls of the tests take it
+
 BOOL SaverRunning()
 {
     BOOL running = -1;
@@ -46,9 +48,11 @@ protected:
     void UsePackage(testsupport::PackageBuilder& builder)
     {
         package_ = builder.Build();
-        std::string installer = root_.Path("installer.exe");
-        testsupport::WriteFileBytes(installer, package_);
-        strcpy(spath, installer.c_str());
+        installerPath = root_.Path("installer.exe");
+        testsupport::WriteFileBytes(installerPath, package_);
+        const std::wstring wide = testsupport::Wide(installerPath);
+        wide.copy(spath, wide.size());
+        spath[wide.size()] = 0;
         scrpos = builder.chunkOffsets().at(0);
     }
 
@@ -148,9 +152,9 @@ TEST_F(Preview, SaverThatCannotBeWrittenGivesWriteError)
         {"damaged stream",
          [](Bytes& package) {
              package[scrpos + 310 + 200] ^= 0x55;
-             testsupport::WriteFileBytes(spath, package);
+             testsupport::WriteFileBytes(installerPath, package);
          }},
-        {"installer gone", [](Bytes&) { DeleteFileA(spath); }},
+        {"installer gone", [](Bytes&) { DeleteFileW(spath); }},
     };
     for (const Case& c : cases) {
         UsePackage(testsupport::PackageBuilder().Saver(testsupport::ReadFileBytes(ProbePath())));

@@ -27,13 +27,22 @@
 //   e2e_driver long-path PATH                   the long form of PATH, and whether it exists
 //   e2e_driver reg-values KEY                   the values of HKLM\KEY, read with the wide calls:
 //                                               texts as strings, REG_DWORD as numbers
-//   e2e_driver run EXE [ARGS...]                start EXE with ARGS (joined by blanks, as they are),
-//                                               wait for it to end, and give its exit code, the
-//                                               classes of every top-level window it had meanwhile
-//                                               and the milliseconds from start to end
+//   e2e_driver hold PATH [TIMEOUT_MS]           keep PATH open for deleting, as an indexer or a
+//                                               virus scanner may, until TIMEOUT_MS have passed
+//   e2e_driver run [--env NAME=VALUE]... EXE [ARGS...]
+//                                               start EXE with ARGS (joined by blanks, as they are)
+//                                               and NAME set to VALUE in its environment, wait for
+//                                               it to end, and give its exit code, the classes of
+//                                               every top-level window it had meanwhile and the
+//                                               milliseconds from start to end
+//
+// Arguments are read from the UTF-16 command line and taken as UTF-8 within: a
+// path in any script reaches the wide calls whole whatever the ANSI code page
+// (Wine builds that command line from the Unix one through the Unix locale).
 //
 // Exit status: 0 done, 1 bad usage, 2 timed out or not found, 3 the operation failed.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -92,6 +101,24 @@ std::string JsonWide(const wchar_t* text, size_t length)
         out += escaped;
     }
     return out + "\"";
+}
+
+std::wstring WideFromUtf8(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(size_t(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], int(wide.size()))));
+    if (!wide.empty())
+        wide.pop_back();
+    return wide;
+}
+
+std::string Utf8FromWide(const wchar_t* text)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(size_t(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, &utf8[0], size, nullptr, nullptr);
+    utf8.pop_back();
+    return utf8;
 }
 
 std::string JsonRect(const RECT& r)
@@ -514,10 +541,13 @@ int CommandLongPath(int argc, char** argv)
 {
     if (argc < 3)
         return kUsage;
-    char longPath[MAX_PATH] = "";
-    DWORD length = GetLongPathNameA(argv[2], longPath, MAX_PATH);
-    bool exists = GetFileAttributesA(argv[2]) != INVALID_FILE_ATTRIBUTES;
-    return Print("\"path\":" + JsonString(length > 0 && length < MAX_PATH ? longPath : "") +
+    const std::wstring path = WideFromUtf8(argv[2]);
+    wchar_t longPath[MAX_PATH] = L"";
+    DWORD length = GetLongPathNameW(path.c_str(), longPath, MAX_PATH);
+    bool exists = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (length == 0 || length >= MAX_PATH)
+        longPath[0] = 0;
+    return Print("\"path\":" + JsonWide(longPath, wcslen(longPath)) +
                  ",\"exists\":" + std::string(exists ? "true" : "false"));
 }
 
@@ -525,11 +555,8 @@ int CommandRegValues(int argc, char** argv)
 {
     if (argc < 3)
         return kUsage;
-    wchar_t path[1024];
-    if (MultiByteToWideChar(CP_ACP, 0, argv[2], -1, path, 1024) == 0)
-        return kUsage;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideFromUtf8(argv[2]).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return Print("\"exists\":false");
     std::string values = "{";
     for (DWORD i = 0;; ++i) {
@@ -552,24 +579,50 @@ int CommandRegValues(int argc, char** argv)
     return Print("\"exists\":true,\"values\":" + values + "}");
 }
 
+int CommandHold(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    const DWORD everyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE file = CreateFileW(WideFromUtf8(argv[2]).c_str(), DELETE, everyone, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return Fail(kFailed, "cannot open the file");
+    printf("{\"held\":true}\n");
+    fflush(stdout);
+    Sleep(TimeoutArg(argc, argv, 3));
+    CloseHandle(file);
+    return Print("\"released\":true");
+}
+
 // Watches the child's windows, hidden ones included, every few milliseconds
 // until it ends: a window shown for a moment is still seen.
 int CommandRun(int argc, char** argv)
 {
-    if (argc < 3)
+    int first = 2;
+    // The child inherits our environment: Wine hands a program's Unix
+    // environment on only in part (not TEMP or TMP, for one).
+    for (; first + 1 < argc && strcmp(argv[first], "--env") == 0; first += 2) {
+        const std::string setting = argv[first + 1];
+        const size_t equals = setting.find('=');
+        if (equals == std::string::npos ||
+            !SetEnvironmentVariableW(WideFromUtf8(setting.substr(0, equals)).c_str(),
+                                     WideFromUtf8(setting.substr(equals + 1)).c_str()))
+            return kUsage;
+    }
+    if (argc <= first)
         return kUsage;
-    std::string line = "\"" + std::string(argv[2]) + "\"";
-    for (int i = 3; i < argc; ++i)
-        line += std::string(" ") + argv[i];
-    STARTUPINFOA startup = {};
+    std::wstring line = L"\"" + WideFromUtf8(argv[first]) + L"\"";
+    for (int i = first + 1; i < argc; ++i)
+        line += L" " + WideFromUtf8(argv[i]);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(L'\0');
     LARGE_INTEGER frequency, started, ended;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&started);
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
         return Fail(kFailed, "cannot start the program");
     CloseHandle(child.hThread);
     std::vector<std::string> seen;
@@ -604,8 +657,19 @@ int CommandRun(int argc, char** argv)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int main()
 {
+    int argc = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i)
+        args.push_back(Utf8FromWide(wide[i]));
+    LocalFree(wide);
+    std::vector<char*> pointers;
+    for (std::string& arg : args)
+        pointers.push_back(&arg[0]);
+    pointers.push_back(nullptr);
+    char** argv = pointers.data();
     if (argc < 2) {
         fprintf(stderr, "usage: e2e_driver COMMAND ARGS...\n");
         return kUsage;
@@ -648,6 +712,8 @@ int main(int argc, char** argv)
         status = CommandSaverSettings(argc, argv);
     else if (strcmp(command, "long-path") == 0)
         status = CommandLongPath(argc, argv);
+    else if (strcmp(command, "hold") == 0)
+        status = CommandHold(argc, argv);
     else if (strcmp(command, "run") == 0)
         status = CommandRun(argc, argv);
     else if (strcmp(command, "reg-values") == 0)

@@ -124,13 +124,15 @@ protected:
             {
                 DiskFull full;
                 ASSERT_TRUE(full.active());
-                result = WriteSaverFile(attempt.destination.c_str(), exe.c_str(), attempt.offset);
+                result = WriteSaverFile(testsupport::Wide(attempt.destination).c_str(), testsupport::Wide(exe).c_str(),
+                                        attempt.offset);
             }
             compat::SetMessageBoxObserver(nullptr);
             EXPECT_EQ(g_boxes, 1) << "the write must have fallen short, not failed otherwise";
 #endif
         } else {
-            result = WriteSaverFile(attempt.destination.c_str(), exe.c_str(), attempt.offset);
+            result = WriteSaverFile(testsupport::Wide(attempt.destination).c_str(), testsupport::Wide(exe).c_str(),
+                                    attempt.offset);
         }
         EXPECT_EQ(result, 0);
         EXPECT_TRUE(TakeSnapshot(dir.path()) == before) << "the directory changed";
@@ -186,7 +188,7 @@ TEST_F(ExtractionSafety, TheSameAttemptSucceedsWithoutTheFailure)
     std::string destination = dir.Path("MYSAVER.SCR");
     testsupport::WriteFileBytes(exe, installer_);
     testsupport::WriteFileBytes(destination, testsupport::RandomBytes(30000, 63));
-    ASSERT_EQ(WriteSaverFile(destination.c_str(), exe.c_str(), offset_), 1);
+    ASSERT_EQ(WriteSaverFile(testsupport::Wide(destination).c_str(), testsupport::Wide(exe).c_str(), offset_), 1);
     EXPECT_EQ(testsupport::ReadFileBytes(destination), saver_);
 #ifndef _WIN32
     // The whole saver does not fit in the room the full-disk case leaves.

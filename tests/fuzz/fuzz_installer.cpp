@@ -7,6 +7,7 @@
 #include "package/reader.h"
 #include "package/saver_extract.h"
 #include "package/stub_check.h"
+#include "compat/utf16.h"
 
 #include <filesystem>
 #include <fstream>
@@ -111,7 +112,7 @@ void Check(const fuzzsupport::Bytes& installer)
     ClearInstallerRecords();
     memset(&instend, 0, sizeof instend);
     scrpos = 0;
-    int loaded = LoadInstaller(nullptr, g_exe.c_str());
+    int loaded = LoadInstaller(nullptr, compat::WideFromUtf8(g_exe).c_str());
     DWORD offset = scrpos;
     ReleaseInstallerBlocks();
     if (loaded != 0 && loaded != 1)
@@ -120,7 +121,7 @@ void Check(const fuzzsupport::Bytes& installer)
         return;
 
     auto expected = fuzzsupport::ExpectedSaver(installer, offset);
-    int written = WriteSaverFile(g_saver.c_str(), g_exe.c_str(), offset);
+    int written = WriteSaverFile(compat::WideFromUtf8(g_saver).c_str(), compat::WideFromUtf8(g_exe).c_str(), offset);
     if (expected) {
         if (written != 1)
             Fail("a sound saver stream was not extracted");

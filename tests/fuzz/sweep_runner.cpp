@@ -5,6 +5,7 @@
 #include "package/package_format.h"
 #include "package/reader.h"
 #include "package/saver_extract.h"
+#include "support/temp_dir.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -56,7 +57,7 @@ int SweepRunner::Run(const Bytes& installer, const std::string& what)
     ++runs_;
     WriteInstaller(installer);
     ResetReader();
-    int loaded = LoadInstaller(nullptr, exe_.c_str());
+    int loaded = LoadInstaller(nullptr, testsupport::Wide(exe_).c_str());
     uint32_t offset = scrpos;
     ReleaseInstallerBlocks();
     if (loaded != 0 && loaded != 1) {
@@ -119,7 +120,7 @@ void SweepRunner::Extract(const Bytes& installer, uint32_t offset, const std::st
 
     ++extractions_;
     std::optional<Bytes> expected = ExpectedSaver(installer, offset);
-    int written = WriteSaverFile(saver_.c_str(), exe_.c_str(), offset);
+    int written = WriteSaverFile(testsupport::Wide(saver_).c_str(), testsupport::Wide(exe_).c_str(), offset);
     std::vector<std::string> names = dir_.List();
     if (expected) {
         if (written != 1)

@@ -41,7 +41,7 @@ protected:
     int Extract(const Bytes& package, DWORD offset)
     {
         testsupport::WriteFileBytes(Exe(), package);
-        return WriteSaverFile(Destination().c_str(), Exe().c_str(), offset);
+        return WriteSaverFile(testsupport::Wide(Destination()).c_str(), testsupport::Wide(Exe()).c_str(), offset);
     }
 
     testsupport::TempDir dir_;
@@ -56,14 +56,14 @@ TEST_F(ExtractTest, WritesTheSaverByteForByteTwice)
     // The offset the reader finds is the one extraction is given.
     ClearInstallerRecords();
     scrpos = 0;
-    ASSERT_EQ(LoadInstaller(nullptr, Exe().c_str()), 1);
+    ASSERT_EQ(LoadInstaller(nullptr, testsupport::Wide(Exe()).c_str()), 1);
     ReleaseInstallerBlocks();
     ASSERT_EQ(scrpos, offset_);
 
-    ASSERT_EQ(WriteSaverFile(Destination().c_str(), Exe().c_str(), scrpos), 1);
+    ASSERT_EQ(WriteSaverFile(testsupport::Wide(Destination()).c_str(), testsupport::Wide(Exe()).c_str(), scrpos), 1);
     EXPECT_EQ(testsupport::ReadFileBytes(Destination()), saver_);
     // Preview, then install: the second run replaces the first file.
-    ASSERT_EQ(WriteSaverFile(Destination().c_str(), Exe().c_str(), scrpos), 1);
+    ASSERT_EQ(WriteSaverFile(testsupport::Wide(Destination()).c_str(), testsupport::Wide(Exe()).c_str(), scrpos), 1);
     EXPECT_EQ(testsupport::ReadFileBytes(Destination()), saver_);
     EXPECT_EQ(dir_.List(), (Names{"MYSAVER.SCR", "setup.exe"}));
 }
@@ -169,7 +169,7 @@ TEST_F(ExtractTest, MissingDirectoryCreatesNothing)
 {
     testsupport::WriteFileBytes(Exe(), package_);
     std::string destination = dir_.Path("missing") + testsupport::kSeparator + "MYSAVER.SCR";
-    EXPECT_EQ(WriteSaverFile(destination.c_str(), Exe().c_str(), offset_), 0);
+    EXPECT_EQ(WriteSaverFile(testsupport::Wide(destination).c_str(), testsupport::Wide(Exe()).c_str(), offset_), 0);
     EXPECT_FALSE(testsupport::FileExists(dir_.Path("missing")));
     EXPECT_EQ(dir_.List(), (Names{"setup.exe"}));
 }
@@ -177,7 +177,8 @@ TEST_F(ExtractTest, MissingDirectoryCreatesNothing)
 TEST_F(ExtractTest, MissingSourceCreatesNothing)
 {
     testsupport::WriteFileBytes(Destination(), {1, 2, 3});
-    EXPECT_EQ(WriteSaverFile(Destination().c_str(), dir_.Path("absent.exe").c_str(), offset_), 0);
+    const auto absent = testsupport::Wide(dir_.Path("absent.exe"));
+    EXPECT_EQ(WriteSaverFile(testsupport::Wide(Destination()).c_str(), absent.c_str(), offset_), 0);
     EXPECT_EQ(testsupport::ReadFileBytes(Destination()), (Bytes{1, 2, 3}));
     EXPECT_EQ(dir_.List(), (Names{"MYSAVER.SCR"}));
 }
@@ -199,23 +200,25 @@ TEST(DirectoryOf, KeepsTheSeparatorAndTheRoot)
         {"MYSAVER.SCR", "."},
         {"dir\\", "dir\\"},
         {"x:y:z", "x:"},
+        {"C:\\Загрузки\\Ελληνικά 日本\\Setup.exe", "C:\\Загрузки\\Ελληνικά 日本\\"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        char directory[MAX_PATH];
-        ASSERT_TRUE(DirectoryOf(c.path, directory, sizeof directory));
-        EXPECT_STREQ(directory, c.directory);
+        WCHAR directory[MAX_PATH];
+        ASSERT_TRUE(DirectoryOf(testsupport::Wide(c.path).c_str(), directory, MAX_PATH));
+        EXPECT_EQ(std::basic_string<WCHAR>(directory), testsupport::Wide(c.directory));
     }
 }
 
 TEST(DirectoryOf, RefusesWhatDoesNotFit)
 {
-    char directory[8];
-    EXPECT_TRUE(DirectoryOf("abcdef\\x", directory, sizeof directory));
-    EXPECT_STREQ(directory, "abcdef\\");
-    EXPECT_FALSE(DirectoryOf("abcdefg\\x", directory, sizeof directory));
-    char tiny[1];
-    EXPECT_FALSE(DirectoryOf("name", tiny, sizeof tiny));
+    // Sizes count UTF-16 units.
+    WCHAR directory[8];
+    EXPECT_TRUE(DirectoryOf(testsupport::Wide("абвгде\\x").c_str(), directory, 8));
+    EXPECT_EQ(std::basic_string<WCHAR>(directory), testsupport::Wide("абвгде\\"));
+    EXPECT_FALSE(DirectoryOf(testsupport::Wide("abcdefg\\x").c_str(), directory, 8));
+    WCHAR tiny[1];
+    EXPECT_FALSE(DirectoryOf(testsupport::Wide("name").c_str(), tiny, 1));
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ protected:
 
         Outcome outcome;
         outcome.length = length;
-        HFILE source = _lopen(sourcePath.c_str(), OF_READ);
+        HFILE source = OpenFileW(testsupport::Wide(sourcePath).c_str(), OF_READ);
         EXPECT_NE(source, HFILE_ERROR);
         EXPECT_EQ(_llseek(source, LONG(kPrefix), FILE_BEGIN), LONG(kPrefix));
         if (GetParam() == Adapter::kFromDisk) {
@@ -68,7 +68,7 @@ protected:
             }
         } else {
             std::string outputPath = dir_.Path("output.bin");
-            HFILE destination = _lcreat(outputPath.c_str(), 0);
+            HFILE destination = OpenFileW(testsupport::Wide(outputPath).c_str(), OF_CREATE);
             EXPECT_NE(destination, HFILE_ERROR);
             outcome.ok = UncompressDataToFile(destination, source, &outcome.length) == 1;
             _lclose(destination);
@@ -216,8 +216,8 @@ TEST(UncompressDataToFile, WrongAdlerFailsAndWritesNothingElse)
     Bytes stream = testsupport::Deflate(data);
     stream.back() ^= 0x01;
     testsupport::WriteFileBytes(dir.Path("source.bin"), stream);
-    HFILE source = _lopen(dir.Path("source.bin").c_str(), OF_READ);
-    HFILE destination = _lcreat(dir.Path("output.bin").c_str(), 0);
+    HFILE source = OpenFileW(testsupport::Wide(dir.Path("source.bin")).c_str(), OF_READ);
+    HFILE destination = OpenFileW(testsupport::Wide(dir.Path("output.bin")).c_str(), OF_CREATE);
     ASSERT_NE(source, HFILE_ERROR);
     ASSERT_NE(destination, HFILE_ERROR);
     DWORD length = DWORD(stream.size());
@@ -269,7 +269,7 @@ TEST(UncompressDataFromDisk, EveryAllocationFailureReleasesTheBlock)
             g_gateCalls = 0;
             g_failAt = failAt;
             compat::SetGlobalMemoryGate(CountingGate);
-            HFILE source = _lopen(dir.Path("source.bin").c_str(), OF_READ);
+            HFILE source = OpenFileW(testsupport::Wide(dir.Path("source.bin")).c_str(), OF_READ);
             *length = DWORD(stream.size());
             HGLOBAL block = UncompressDataFromDisk(source, length);
             compat::SetGlobalMemoryGate(nullptr);
@@ -301,7 +301,7 @@ TEST(UncompressDataToFile, FullDiskShowsOneBoxAndFails)
     Bytes data = testsupport::RandomBytes(700000, 35);  // more than one gathered write
     Bytes stream = testsupport::Deflate(data);
     testsupport::WriteFileBytes(dir.Path("source.bin"), stream);
-    HFILE source = _lopen(dir.Path("source.bin").c_str(), OF_READ);
+    HFILE source = OpenFileW(testsupport::Wide(dir.Path("source.bin")).c_str(), OF_READ);
     HFILE full = open("/dev/full", O_WRONLY | O_CLOEXEC);
     ASSERT_NE(source, HFILE_ERROR);
     ASSERT_GE(full, 0);
@@ -328,8 +328,8 @@ TEST(UncompressDataToFile, OtherFailuresShowNoBox)
     Bytes stream = testsupport::Deflate(testsupport::CompressibleBytes(20000));
     stream[stream.size() / 2] ^= 0xFF;
     testsupport::WriteFileBytes(dir.Path("source.bin"), stream);
-    HFILE source = _lopen(dir.Path("source.bin").c_str(), OF_READ);
-    HFILE destination = _lcreat(dir.Path("output.bin").c_str(), 0);
+    HFILE source = OpenFileW(testsupport::Wide(dir.Path("source.bin")).c_str(), OF_READ);
+    HFILE destination = OpenFileW(testsupport::Wide(dir.Path("output.bin")).c_str(), OF_CREATE);
     g_boxes = BoxLog();
     compat::SetMessageBoxObserver(RecordBox);
     DWORD length = DWORD(stream.size());

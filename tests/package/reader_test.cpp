@@ -65,7 +65,7 @@ protected:
     int Load(const Bytes& package)
     {
         testsupport::WriteFileBytes(path_, package);
-        return LoadInstaller(nullptr, path_.c_str());
+        return LoadInstaller(nullptr, testsupport::Wide(path_).c_str());
     }
 
     testsupport::TempDir dir_;
@@ -311,9 +311,11 @@ TEST_F(ReaderTest, FullStringFieldsAreCutAtTheirEnd)
     EXPECT_EQ(std::string(instscr.szFileName), std::string(293, 'N'));
 }
 
-TEST_F(ReaderTest, MissingFileFails)
+// A file that cannot be opened says nothing about its package: not "damaged".
+TEST_F(ReaderTest, MissingFileIsUnreadableNotDamaged)
 {
-    EXPECT_EQ(LoadInstaller(nullptr, dir_.Path("absent.exe").c_str()), 0);
+    EXPECT_EQ(LoadInstaller(nullptr, testsupport::Wide(dir_.Path("absent.exe")).c_str()), kInstallerUnreadable);
+    EXPECT_EQ(LoadInstaller(nullptr, testsupport::Wide("").c_str()), kInstallerUnreadable);
 }
 
 // A package with one chunk of each kind and an unknown one, and where they lie.

@@ -31,7 +31,7 @@ bool FindFields(const Bytes& bytes, PeImageFields* fields)
     bool inMemory = FindPeImageFields(BoundedReader::OverMemory(bytes.data(), uint32_t(bytes.size())), fields);
     testsupport::TempDir dir;
     testsupport::WriteFileBytes(dir.Path("image.exe"), bytes);
-    ScopedFile file(_lopen(dir.Path("image.exe").c_str(), OF_READ));
+    ScopedFile file(OpenFileW(testsupport::Wide(dir.Path("image.exe")).c_str(), OF_READ));
     PeImageFields fromFile = {};
     bool inFile = FindPeImageFields(BoundedReader::OverFile(file.get(), uint32_t(bytes.size())), &fromFile);
     EXPECT_EQ(inMemory, inFile);
@@ -126,7 +126,7 @@ TEST(StubCheck, IsTheCrcWithCheckSumAndCertificateEntryReadAsZero)
 
         testsupport::TempDir dir;
         testsupport::WriteFileBytes(dir.Path("stub.exe"), image);
-        ScopedFile file(_lopen(dir.Path("stub.exe").c_str(), OF_READ));
+        ScopedFile file(OpenFileW(testsupport::Wide(dir.Path("stub.exe")).c_str(), OF_READ));
         uint32_t fromFile = 0;
         ASSERT_TRUE(ComputeStubCheck(BoundedReader::OverFile(file.get(), uint32_t(image.size())), &fromFile));
         EXPECT_EQ(fromFile, expected);
@@ -158,7 +158,7 @@ protected:
     {
         Reset();
         testsupport::WriteFileBytes(path_, installer);
-        return LoadInstaller(nullptr, path_.c_str());
+        return LoadInstaller(nullptr, testsupport::Wide(path_).c_str());
     }
 
     testsupport::TempDir dir_;

@@ -9,6 +9,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include "compat/utf16.h"
+
 #include <stdlib.h>
 #include <sys/stat.h>
 #endif
@@ -104,6 +106,17 @@ void MakeReadOnly(const std::string& path)
 void MakeDirectory(const std::string& path)
 {
     fs::create_directories(path);
+}
+
+std::basic_string<WCHAR> Wide(const std::string& path)
+{
+#ifdef _WIN32
+    std::wstring wide(path.size(), L'\0');
+    wide.resize(size_t(MultiByteToWideChar(CP_UTF8, 0, path.data(), int(path.size()), &wide[0], int(wide.size()))));
+    return wide;
+#else
+    return compat::WideFromUtf8(path);
+#endif
 }
 
 }  // namespace testsupport

@@ -2,6 +2,8 @@
 // few file helpers the tests need on both targets.
 #pragma once
 
+#include "compat/platform.h"
+
 #include <stdint.h>
 #include <string>
 #include <vector>
@@ -32,5 +34,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 void MakeReadOnly(const std::string& path);
 void MakeDirectory(const std::string& path);
+
+// A path of the tests (UTF-8) in UTF-16, for the calls that take wide paths.
+std::basic_string<WCHAR> Wide(const std::string& path);
 
 }  // namespace testsupport

@@ -1,5 +1,4 @@
 // The value formats of the command line and the scanning of its options.
-#include "commands/command_line_texts.h"
 #include "commands/options.h"
 #include "packing/package_writer.h"
 
@@ -114,33 +113,6 @@ TEST(ScanArguments, Refusals)
         Scan s = ScanOf(c.args);
         EXPECT_FALSE(s.ok) << c.reason;
         EXPECT_NE(s.error.find(c.reason), std::string::npos) << s.error;
-    }
-}
-
-// saverpack.exe converts these arguments to UTF-8 and all others to the ANSI
-// code page; a path taken for a text would stop working.
-TEST(TextArguments, OnlyTheValuesOfTheTextOptions)
-{
-    struct Case {
-        std::vector<std::string> args;
-        std::vector<bool> texts;
-    } cases[] = {
-        {{"sp", "build", "--title", "T", "--output", "o.exe", "--description", "D"},
-         {false, false, false, true, false, false, false, true}},
-        {{"sp", "build", "--title=T", "--description=", "--stub=--title"}, {false, false, true, true, false}},
-        // A value that looks like an option is still the text.
-        {{"sp", "build", "--title", "--description", "x.exe"}, {false, false, false, true, false}},
-        {{"sp", "build", "--", "--title", "T"}, {false, false, false, false, false}},
-        {{"sp", "build", "--titles", "T", "--title"}, {false, false, false, false, false}},
-        {{"sp", "--title", "T"}, {false, false, false}},
-        {{"sp", "build", "--publisher", "P", "--version=V", "--url", "U", "--name", "N"},
-         {false, false, false, true, true, false, true, false, false}},
-        {{"sp", "winget", "i.exe", "--id", "P.N", "--license=L", "--installer-url", "U", "--output", "d"},
-         {false, false, false, false, true, true, false, true, false, false}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
-        EXPECT_EQ(saverpack::TextArguments(c.args), c.texts);
     }
 }
 

@@ -62,7 +62,7 @@ bool BuildPackage(const PackageContents& contents, Bytes* out, PackageLayout* la
         return false;
     bool written;
     {
-        package::ScopedFile file(_lcreat(scratch.c_str(), 0));
+        package::ScopedFile file(OpenFileW(testsupport::Wide(scratch).c_str(), OF_CREATE));
         written = file.valid() && saverpack::WritePackage(contents, file.get(), scratch, layout, error);
         if (!file.valid())
             *error = "cannot write " + scratch;

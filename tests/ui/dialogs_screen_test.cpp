@@ -480,9 +480,11 @@ protected:
         std::string path = dir_.Path("installer.exe");
         testsupport::WriteFileBytes(path, builder.Build());
         ClearInstallerRecords();
-        ASSERT_EQ(LoadInstaller(nullptr, path.c_str()), 1);
+        const std::wstring wide = testsupport::Wide(path);
+        ASSERT_EQ(LoadInstaller(nullptr, wide.c_str()), 1);
         ASSERT_STREQ(instscr.szFileName, name.c_str());
-        snprintf(spath, sizeof spath, "%s", path.c_str());
+        wide.copy(spath, wide.size());
+        spath[wide.size()] = 0;
     }
 
     std::vector<std::string> WindowsDirectory()

@@ -131,8 +131,8 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     std::string nameProblem = CheckFileName(contents.saverName);
     if (!nameProblem.empty())
         return Fail(err, nameProblem + (namedByOption ? "" : "; give one with --name"));
-    // The installer writes the name through ANSI file calls and into SYSTEM.INI,
-    // where only ASCII reads the same on every system.
+    // The installer reads the name in the ANSI code page and writes it into
+    // SYSTEM.INI, where only ASCII reads the same on every system.
     if (!IsPrintableAscii(contents.saverName))
         return Fail(err, "the saver's file name \"" + contents.saverName + "\" is not plain ASCII; give " +
                              (namedByOption ? "an ASCII one" : "one") + " with --name");
@@ -154,7 +154,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         std::string executable, unknown;
         if (!OwnExecutablePath(&executable, &unknown))
             executable.clear();
-        if (!FindStub(executable, [](const char* name) -> const char* { return getenv(name); }, &stubPath, &error))
+        if (!FindStub(executable, ProcessEnvironment, &stubPath, &error))
             return Fail(err, unknown.empty() ? error : error + ": " + unknown);
         if (SamePath(output, stubPath))
             return Fail(err, "the output " + DisplayPath(output) + " is the stub; it would be destroyed");
@@ -215,17 +215,17 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         return Fail(err, error);
     bool written;
     {
-        package::ScopedFile file(_lcreat(temporary.c_str(), 0));
+        package::ScopedFile file(OpenFileUtf8(temporary, OF_CREATE));
         error = "cannot write " + DisplayPath(temporary);
         written = file.valid() && WritePackage(contents, file.get(), temporary, &layout, &error);
     }
     if (!written) {
-        remove(temporary.c_str());
+        DeleteFileUtf8(temporary);
         return Fail(err, error);
     }
     std::string problem = CheckWritten(temporary, contents, layout);
     if (!problem.empty()) {
-        remove(temporary.c_str());
+        DeleteFileUtf8(temporary);
         return Fail(err, "internal error: the installer just written fails its own check: " + problem);
     }
     if (!ReplaceWith(temporary, output, &error))

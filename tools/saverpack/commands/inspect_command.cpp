@@ -178,7 +178,7 @@ int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostrea
         err << "saverpack: " << DisplayPath(path) << " holds no saver\n";
         return kExitFailure;
     }
-    if (WriteSaverFile(destination.c_str(), path.c_str(), loaded.saverOffset()) != 1) {
+    if (WriteSaverFile(WidePath(destination).c_str(), WidePath(path).c_str(), loaded.saverOffset()) != 1) {
         uint32_t size = 0;
         std::string reason = InflateSaverToNowhere(path, loaded.saverOffset(), &size, &error)
                                  ? "it cannot be written there"
@@ -189,7 +189,7 @@ int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostrea
     }
     std::error_code ec;
     out << "wrote " << loaded.saver().szFileName << " to " << DisplayPath(destination) << ", "
-        << std::filesystem::file_size(destination, ec) << " bytes\n";
+        << std::filesystem::file_size(FileSystemPath(destination), ec) << " bytes\n";
     return kExitSuccess;
 }
 

@@ -28,7 +28,7 @@ void ResetReaderState()
 LoadedPackage::LoadedPackage(const std::string& path)
 {
     ResetReaderState();
-    valid_ = LoadInstaller(nullptr, path.c_str()) == 1;
+    valid_ = LoadInstaller(nullptr, WidePath(path).c_str()) == 1;
     if (valid_) {
         header_ = instheader;
         trailer_ = instend;
@@ -59,8 +59,8 @@ bool InflateSaverToNowhere(const std::string& path, uint32_t offset, uint32_t* s
         return false;
     bool inflated = false;
     {
-        package::ScopedFile source(_lopen(path.c_str(), OF_READ));
-        package::ScopedFile target(_lcreat(scratch.c_str(), 0));
+        package::ScopedFile source(OpenFileUtf8(path, OF_READ));
+        package::ScopedFile target(OpenFileUtf8(scratch, OF_CREATE));
         package::InstScr record;
         if (!source.valid() || !target.valid()) {
             *error = "cannot open " + DisplayPath(source.valid() ? scratch : path);
@@ -77,7 +77,7 @@ bool InflateSaverToNowhere(const std::string& path, uint32_t offset, uint32_t* s
                 *error = "the saver stream at offset " + std::to_string(offset) + " is damaged";
         }
     }
-    remove(scratch.c_str());
+    DeleteFileUtf8(scratch);
     return inflated;
 }
 

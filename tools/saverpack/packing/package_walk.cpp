@@ -23,7 +23,7 @@ bool WalkFile(const std::string& path, PackageWalk* walk, std::string* error)
     uint32_t size = 0;
     if (!CheckInputFile(path, &size, error))
         return false;
-    package::ScopedFile file(_lopen(path.c_str(), OF_READ));
+    package::ScopedFile file(OpenFileUtf8(path, OF_READ));
     if (!file.valid()) {
         *error = "cannot read " + DisplayPath(path) + ": cannot open it";
         return false;

@@ -156,7 +156,8 @@ private:
 class SaverSource {
 public:
     explicit SaverSource(const PackageContents& contents)
-        : contents_(contents), file_(contents.saverPath.empty() ? HFILE_ERROR : _lopen(contents.saverPath.c_str(), OF_READ))
+        : contents_(contents),
+          file_(contents.saverPath.empty() ? HFILE_ERROR : OpenFileUtf8(contents.saverPath, OF_READ))
     {
     }
 

@@ -69,7 +69,7 @@ std::string CheckFileName(const std::string& name);
 std::string CheckContents(const PackageContents& contents);
 
 // Writes the installer into `file`, a new empty file open for reading and writing
-// (what _lcreat gives), called `name` in messages. Memory stays bounded whatever
+// (what OpenFileW with OF_CREATE gives), called `name` in messages. Memory stays bounded whatever
 // the saver's size: it is deflated in pieces, its record's length written once
 // known, and the PE CheckSum summed in a second pass over the written file. False
 // with a reason for contents that CheckContents refuses, an unreadable saver, a

@@ -9,6 +9,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <stdlib.h>
 #include <unistd.h>
 #endif
 
@@ -19,16 +20,32 @@ namespace {
 bool IsFile(const std::string& path)
 {
     std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
+    return std::filesystem::is_regular_file(FileSystemPath(path), ec);
 }
 
 bool Exists(const std::string& path)
 {
     std::error_code ec;
-    return std::filesystem::exists(path, ec);
+    return std::filesystem::exists(FileSystemPath(path), ec);
 }
 
 }  // namespace
+
+const char* ProcessEnvironment(const char* name)
+{
+#ifdef _WIN32
+    // The C runtime's getenv has the value in the ANSI code page; the wide
+    // environment has it whole.
+    static std::string value;
+    const wchar_t* wide = _wgetenv(WidePath(name).c_str());
+    if (wide == nullptr)
+        return nullptr;
+    value = Utf8Path(wide);
+    return value.c_str();
+#else
+    return getenv(name);
+#endif
+}
 
 bool FindStub(const std::string& executable, const EnvironmentLookup& lookup, std::string* stub, std::string* error)
 {
@@ -77,17 +94,17 @@ bool FindStub(const std::string& executable, const EnvironmentLookup& lookup, st
 bool OwnExecutablePath(std::string* path, std::string* error)
 {
 #ifdef _WIN32
-    // GetModuleFileNameA cuts the path to the buffer without saying so except
+    // GetModuleFileNameW cuts the path to the buffer without saying so except
     // through a result equal to the buffer's size; grow until it fits.
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        DWORD length = GetModuleFileNameA(NULL, buffer.data(), DWORD(buffer.size()));
+        DWORD length = GetModuleFileNameW(NULL, buffer.data(), DWORD(buffer.size()));
         if (length == 0) {
-            *error = "cannot tell where saverpack's own executable is (GetModuleFileNameA failed)";
+            *error = "cannot tell where saverpack's own executable is (GetModuleFileNameW failed)";
             return false;
         }
         if (length < buffer.size()) {
-            path->assign(buffer.data(), length);
+            *path = Utf8Path(buffer.data());
             return true;
         }
         if (buffer.size() >= 32768) {

@@ -14,6 +14,9 @@ constexpr char kStubFileName[] = "saverstub.exe";
 // Reads one environment variable: nullptr when it is not set.
 using EnvironmentLookup = std::function<const char*(const char*)>;
 
+// This process's environment, in UTF-8; the value stays valid until the next call.
+const char* ProcessEnvironment(const char* name);
+
 // The stub for a packer whose own file is `executable` (empty when unknown):
 //  1. the file SAVERPACK_STUB names, when it is set and not empty; it must exist;
 //  2. else saverstub.exe in the executable's folder;
@@ -22,7 +25,7 @@ using EnvironmentLookup = std::function<const char*(const char*)>;
 // False with a message naming every place looked at.
 bool FindStub(const std::string& executable, const EnvironmentLookup& lookup, std::string* stub, std::string* error);
 
-// The running program's own file, symbolic links resolved.
+// The running program's own file, symbolic links resolved, in UTF-8.
 bool OwnExecutablePath(std::string* path, std::string* error);
 
 }  // namespace saverpack

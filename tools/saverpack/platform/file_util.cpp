@@ -11,60 +11,64 @@
 #include <string.h>
 #include <system_error>
 
-#ifdef _WIN32
-#include <windows.h>
+#ifndef _WIN32
+#include "compat/utf16.h"
 #endif
 
 namespace fs = std::filesystem;
 
 namespace saverpack {
 
-#ifdef _WIN32
-namespace {
-
-// A path in the ANSI code page, in UTF-16; empty when it is empty or cannot be read.
-std::wstring WideFromAnsi(const std::string& path)
+std::basic_string<WCHAR> WidePath(const std::string& path)
 {
-    int size = path.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0);
-    if (size <= 0)
-        return std::wstring();
-    std::wstring wide(size_t(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), &wide[0], size);
+#ifdef _WIN32
+    int size = path.empty() ? 0 : MultiByteToWideChar(CP_UTF8, 0, path.data(), int(path.size()), nullptr, 0);
+    std::wstring wide(size_t(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_UTF8, 0, path.data(), int(path.size()), &wide[0], size);
     return wide;
+#else
+    return compat::WideFromUtf8(path);
+#endif
 }
 
-}  // namespace
-#endif
-
-std::string DisplayPath(const std::string& path)
+std::string Utf8Path(const WCHAR* path)
 {
 #ifdef _WIN32
-    std::wstring wide = WideFromAnsi(path);
-    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-    if (wide.empty() || size <= 0)
-        return path;
-    std::string utf8(size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0], size, nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_UTF8, 0, path, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(size_t(size > 0 ? size : 1), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, path, -1, &utf8[0], size, nullptr, nullptr);
+    utf8.pop_back();
     return utf8;
 #else
-    return path;
+    return compat::Utf8FromWide(path);
 #endif
 }
 
 fs::path FileSystemPath(const std::string& path)
 {
 #ifdef _WIN32
-    std::wstring wide = WideFromAnsi(path);
-    return wide.empty() ? fs::path(path) : fs::path(wide);
+    return fs::path(WidePath(path));
 #else
     return fs::path(path);
 #endif
 }
 
+HFILE OpenFileUtf8(const std::string& path, int style)
+{
+    return OpenFileW(WidePath(path).c_str(), style);
+}
+
+bool DeleteFileUtf8(const std::string& path)
+{
+    return DeleteFileW(WidePath(path).c_str()) != 0;
+}
+
 bool CheckInputFile(const std::string& path, uint32_t* size, std::string* error)
 {
     std::error_code ec;
-    fs::file_status status = fs::status(path, ec);
+    fs::file_status status = fs::status(FileSystemPath(path), ec);
     if (ec || !fs::exists(status)) {
         *error = "cannot read " + DisplayPath(path) + ": no such file";
         return false;
@@ -73,7 +77,7 @@ bool CheckInputFile(const std::string& path, uint32_t* size, std::string* error)
         *error = "cannot read " + DisplayPath(path) + ": not a regular file";
         return false;
     }
-    uintmax_t bytes = fs::file_size(path, ec);
+    uintmax_t bytes = fs::file_size(FileSystemPath(path), ec);
     // The stub addresses its own file with signed 32-bit offsets; nothing larger
     // can take part in a package.
     if (ec || bytes > uintmax_t(INT32_MAX)) {
@@ -89,7 +93,7 @@ bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error)
     uint32_t size = 0;
     if (!CheckInputFile(path, &size, error))
         return false;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FileSystemPath(path), std::ios::binary);
     if (!in) {
         *error = "cannot read " + DisplayPath(path) + ": cannot open it";
         return false;
@@ -115,8 +119,8 @@ namespace {
 std::string Normalised(const std::string& path)
 {
     std::error_code ec;
-    fs::path absolute = fs::absolute(path, ec);
-    std::string text = (ec ? fs::path(path) : absolute).lexically_normal().string();
+    fs::path absolute = fs::absolute(FileSystemPath(path), ec);
+    std::string text = (ec ? FileSystemPath(path) : absolute).lexically_normal().u8string();
 #ifdef _WIN32
     // Windows file names compare without regard to case.
     for (char& c : text)
@@ -130,7 +134,8 @@ std::string Normalised(const std::string& path)
 bool SamePath(const std::string& a, const std::string& b)
 {
     std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec) && !ec)
+    const fs::path first = FileSystemPath(a), second = FileSystemPath(b);
+    if (fs::exists(first, ec) && fs::exists(second, ec) && fs::equivalent(first, second, ec) && !ec)
         return true;
     return Normalised(a) == Normalised(b);
 }
@@ -138,7 +143,7 @@ bool SamePath(const std::string& a, const std::string& b)
 bool IsReadOnlyFile(const std::string& path)
 {
     std::error_code ec;
-    fs::file_status status = fs::status(path, ec);
+    fs::file_status status = fs::status(FileSystemPath(path), ec);
     if (ec || !fs::is_regular_file(status))
         return false;
     const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
@@ -147,22 +152,23 @@ bool IsReadOnlyFile(const std::string& path)
 
 bool MakeTemporaryBeside(const std::string& path, std::string* temporary, std::string* error)
 {
-    char directory[MAX_PATH];
-    char name[MAX_PATH];
-    if (!package::DirectoryOf(path.c_str(), directory, sizeof directory) ||
-        GetTempFileNameA(directory, "SPK", 0, name) == 0) {
+    WCHAR directory[MAX_PATH];
+    WCHAR name[MAX_PATH];
+    if (!package::DirectoryOf(WidePath(path).c_str(), directory, MAX_PATH) ||
+        GetTempFileNameW(directory, WIDE_TEXT("SPK"), 0, name) == 0) {
         *error = "cannot create a file beside " + DisplayPath(path);
         return false;
     }
-    *temporary = name;
+    *temporary = Utf8Path(name);
     return true;
 }
 
 bool ReplaceWith(const std::string& temporary, const std::string& path, std::string* error)
 {
-    if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(WidePath(temporary).c_str(), WidePath(path).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    remove(temporary.c_str());
+    DeleteFileUtf8(temporary);
     *error = "cannot write " + DisplayPath(path) + " (a directory, read-only, or not writable)";
     return false;
 }
@@ -171,12 +177,12 @@ bool MakeScratchFile(std::string* path, std::string* error)
 {
     std::error_code ec;
     fs::path directory = fs::temp_directory_path(ec);
-    char name[MAX_PATH];
-    if (ec || GetTempFileNameA(directory.string().c_str(), "SPV", 0, name) == 0) {
+    WCHAR name[MAX_PATH];
+    if (ec || GetTempFileNameW(WidePath(directory.u8string()).c_str(), WIDE_TEXT("SPV"), 0, name) == 0) {
         *error = "cannot create a temporary file";
         return false;
     }
-    *path = name;
+    *path = Utf8Path(name);
     return true;
 }
 

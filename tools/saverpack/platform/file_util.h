@@ -1,6 +1,8 @@
-// Whole-file reads, path comparison and the atomic write the packer uses for
-// every file it produces.
+// Whole-file reads, path comparison, the atomic write the packer uses for every
+// file it produces, and the paths for the file calls.
 #pragma once
+
+#include "compat/platform.h"
 
 #include <stdint.h>
 #include <filesystem>
@@ -18,15 +20,31 @@ bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error);
 // an existing regular file of at most 2 GiB. Its size in *size.
 bool CheckInputFile(const std::string& path, uint32_t* size, std::string* error);
 
-// A path as saverpack prints it: in UTF-8, like everything else it prints. On
-// Windows the paths it works with are in the ANSI code page, as the file calls
-// take them; elsewhere they are printed as given.
-std::string DisplayPath(const std::string& path);
+// saverpack keeps every path in UTF-8: it reads them so from its command line
+// (on Windows from the UTF-16 one) and prints them so. The file calls get them
+// in UTF-16 on Windows, where a narrow path would be read in the ANSI code page
+// and a folder named in any other script could not be reached.
 
-// A path as saverpack takes it (in the ANSI code page on Windows) for
-// std::filesystem, whose Windows calls take UTF-16: converted with the ANSI code
-// page itself, which the C runtime's conversion only approximates.
+// A path as saverpack prints it: as it keeps it.
+inline std::string DisplayPath(const std::string& path)
+{
+    return path;
+}
+
+// A path in UTF-16, for the wide calls (OpenFileW, LoadInstaller, WriteSaverFile).
+std::basic_string<WCHAR> WidePath(const std::string& path);
+
+// The UTF-8 of a UTF-16 path.
+std::string Utf8Path(const WCHAR* path);
+
+// A path for std::filesystem; on Windows made from its UTF-16 form.
 std::filesystem::path FileSystemPath(const std::string& path);
+
+// OpenFileW on `path` (OF_READ, OF_WRITE or OF_CREATE).
+HFILE OpenFileUtf8(const std::string& path, int style);
+
+// Deletes a file; false when it cannot.
+bool DeleteFileUtf8(const std::string& path);
 
 // The last component of a path, cut at "/", "\\" or a drive's ":".
 std::string BaseName(const std::string& path);

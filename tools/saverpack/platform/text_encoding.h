@@ -1,7 +1,7 @@
 // The encodings of the texts a package carries: the title and the description
 // are UTF-8 in what saverpack writes and Windows-1252 (or another ANSI code page)
 // in older packages; the saver's file name must be plain ASCII, because the
-// installer hands it to ANSI file calls and writes it into SYSTEM.INI.
+// installer reads it in the ANSI code page and writes it into SYSTEM.INI.
 #pragma once
 
 #include <string>

@@ -1,7 +1,6 @@
 // saverpack.exe's arguments, read from the UTF-16 command line that Windows
-// keeps, so that a title typed in any console arrives whole: the C runtime's
-// argv has already passed it through the ANSI code page, which loses what that
-// code page cannot hold.
+// keeps: the C runtime's argv has already passed them through the ANSI code
+// page, which loses what that code page cannot hold, in a title as in a path.
 #pragma once
 
 #include <string>
@@ -9,9 +8,8 @@
 
 namespace saverpack {
 
-// The arguments with the package's texts in UTF-8 and everything else, paths
-// above all, in the ANSI code page exactly as the C runtime would hand them on.
-// Empty when the command line cannot be read.
+// The arguments in UTF-8, as saverpack takes every text and every path. Empty
+// when the command line cannot be read.
 std::vector<std::string> WideCommandLineArguments();
 
 }  // namespace saverpack
