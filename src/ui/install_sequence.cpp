@@ -10,13 +10,13 @@
 #include "actions/exit_status.h"
 #include "actions/saver_path.h"
 #include "package/installer_state.h"
-#include "package/reader.h"
 #include "package/saver_extract.h"
 #include "res/resource_ids.h"
 #include "ui/app_globals.h"
 #include "ui/dialogs.h"
 #include "ui/header_text.h"
 #include "ui/message_boxes.h"
+#include "ui/own_package.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -112,7 +112,7 @@ unsigned InstallStatus()
 unsigned RunSilentInstall()
 {
     // No window: the reader needs none.
-    if (!LoadInstaller(nullptr, spath))
+    if (!LoadOwnPackage(nullptr))
         return actions::kStatusPackageInvalid;
     unsigned status = InstallSaver(nullptr, SilentChoice());
     ReleaseInstallerBlocks();

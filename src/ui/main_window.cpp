@@ -4,12 +4,12 @@
 
 #include "actions/exit_status.h"
 #include "package/installer_state.h"
-#include "package/reader.h"
 #include "res/resource_ids.h"
 #include "ui/app_globals.h"
 #include "ui/backdrop.h"
 #include "ui/install_sequence.h"
 #include "ui/message_boxes.h"
+#include "ui/own_package.h"
 
 #include <string.h>
 
@@ -63,7 +63,7 @@ int CreateInstallerWindow(HINSTANCE, HINSTANCE, LPSTR, int)
     }
     hMainWindow = window;
 
-    const bool loaded = LoadInstaller(window, spath) != 0;
+    const bool loaded = LoadOwnPackage(window) != 0;
     if (loaded) {
         InvalidateRect(window, nullptr, TRUE);
         UpdateWindow(window);

@@ -9,6 +9,7 @@
 #include "package/reader.h"
 #include "ui/app_globals.h"
 #include "ui/message_boxes.h"
+#include "ui/own_package.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -53,7 +54,7 @@ bool RunsAsUninstaller()
 
 unsigned RunRemoval()
 {
-    if (!LoadInstaller(nullptr, spath)) {
+    if (!LoadOwnPackage(nullptr)) {
         if (!silentRun)
             ShowMessage(nullptr, kDamagedMessage);
         return actions::kStatusPackageInvalid;
