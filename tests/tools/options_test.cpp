@@ -133,8 +133,9 @@ TEST(TextArguments, OnlyTheValuesOfTheTextOptions)
         {{"sp", "build", "--", "--title", "T"}, {false, false, false, false, false}},
         {{"sp", "build", "--titles", "T", "--title"}, {false, false, false, false, false}},
         {{"sp", "--title", "T"}, {false, false, false}},
-        {{"sp", "build", "--publisher", "P", "--version=V", "--url", "U", "--name", "N"},
-         {false, false, false, true, true, false, true, false, false}},
+        {{"sp", "build", "--publisher", "P", "--version=V", "--url", "U", "--name", "N", "--copyright", "C",
+          "--icon", "i.ico"},
+         {false, false, false, true, true, false, true, false, false, false, true, false, false}},
         {{"sp", "winget", "i.exe", "--id", "P.N", "--license=L", "--installer-url", "U", "--output", "d"},
          {false, false, false, false, true, true, false, true, false, false}},
     };

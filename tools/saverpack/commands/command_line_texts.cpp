@@ -4,8 +4,8 @@ namespace saverpack {
 
 namespace {
 
-const char* const kTextOptions[] = {"--title",   "--description", "--publisher",     "--version",
-                                    "--url",     "--id",          "--installer-url", "--license"};
+const char* const kTextOptions[] = {"--title", "--description", "--publisher",     "--version",   "--url",
+                                    "--id",    "--copyright",   "--installer-url", "--license"};
 
 }  // namespace
 

@@ -1,6 +1,7 @@
-// Which arguments of a saverpack command line are texts for the package or its
-// manifest (--title, --description, --publisher, --version, --url; winget's
-// --id, --installer-url, --license) rather than paths or numbers. saverpack.exe
+// Which arguments of a saverpack command line are texts for the package, the
+// installer's version information or its manifest (--title, --description,
+// --publisher, --version, --url, --copyright; winget's --id, --installer-url,
+// --license) rather than paths or numbers. saverpack.exe
 // reads its command line in UTF-16 and needs to know: texts go on in UTF-8,
 // whatever the console's code page, and everything else in the ANSI code page,
 // because the file calls are the ANSI ones.

@@ -3,6 +3,7 @@
 // packer's walk only explains what the reader refused.
 #include "commands/app_entry.h"
 #include "commands/cli.h"
+#include "commands/installer_face.h"
 #include "platform/file_util.h"
 #include "packing/loaded_package.h"
 #include "commands/options.h"
@@ -94,6 +95,7 @@ void PrintValid(std::ostream& out, const std::string& path, const LoadedPackage&
         out << "  logo         none\n";
     }
     PrintAppEntry(out, loaded);
+    PrintInstallerFace(out, path);
     PrintNotes(out, walk);
 }
 

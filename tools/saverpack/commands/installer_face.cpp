@@ -5,6 +5,11 @@
 #include "pe/saver_resources.h"
 #include "platform/file_util.h"
 #include "platform/text_encoding.h"
+#include "res/resource_ids.h"
+
+#include "package/scoped_handles.h"
+
+#include <iomanip>
 
 namespace saverpack {
 
@@ -168,6 +173,47 @@ bool DressStub(const InstallerFace& face, const PackageContents& contents, const
     else if (!face.hasIcon)
         report->push_back("  icon      the stub's own");
     return true;
+}
+
+void PrintInstallerFace(std::ostream& out, const std::string& path)
+{
+    package::ScopedFile file(_lopen(path.c_str(), OF_READ));
+    const LONG size = file.valid() ? _llseek(file.get(), 0, FILE_END) : HFILE_ERROR;
+    const auto image = package::BoundedReader::OverFile(file.get(), size == HFILE_ERROR ? 0 : uint32_t(size));
+    PeLayout layout;
+    std::vector<ResourceEntry> entries;
+    std::string problem;
+    if (!ReadPeLayout(image, &layout, &problem))
+        return;
+    if (!ReadResourceTree(image, layout, &entries, &problem)) {
+        out << "  resources    damaged: " << problem << "\n";
+        return;
+    }
+    const ResourceEntry* group =
+        FindResource(entries, ResourceKey::Id(kTypeGroupIcon), ResourceKey::Id(IDI_INSTALLER));
+    IconGroup icon;
+    if (group == nullptr)
+        out << "  icon         none\n";
+    else if (!ReadIconResources(image, layout, entries, *group, &icon, &problem))
+        out << "  icon         damaged: " << problem << "\n";
+    else
+        out << "  icon         " << DescribeIcon(icon) << "\n";
+
+    const ResourceEntry* found = FirstOfType(entries, kTypeVersion);
+    ResourceEntry version = found != nullptr ? *found : ResourceEntry();
+    VersionInfo info;
+    if (found == nullptr) {
+        out << "  file version none\n";
+        return;
+    }
+    if (!ReadResourceData(image, layout, UINT16_MAX, &version, &problem) ||
+        !ParseVersionInfo(version.data, &info, &problem)) {
+        out << "  file version damaged: " << problem << "\n";
+        return;
+    }
+    out << "  file version " << (info.hasFixed ? VersionText(info.fileVersion) : std::string("none")) << "\n";
+    for (const auto& field : info.strings)
+        out << "    " << std::left << std::setw(17) << field.first << std::right << "\"" << field.second << "\"\n";
 }
 
 }  // namespace saverpack

@@ -9,6 +9,7 @@
 #include "packing/package_writer.h"
 #include "pe/icon_group.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -47,5 +48,9 @@ bool MakeInstallerFace(const CommandLine& line, const std::string& saverPath, Pa
 // report saying so.
 bool DressStub(const InstallerFace& face, const PackageContents& contents, const std::string& output, Bytes* image,
                std::vector<std::string>* report, std::string* error);
+
+// For inspect: the icon's sizes and the version information of the installer
+// at `path`, as Explorer would show them; nothing for a file that is no PE image.
+void PrintInstallerFace(std::ostream& out, const std::string& path);
 
 }  // namespace saverpack
