@@ -112,7 +112,9 @@ Bytes MakeSaverImage(const SaverShape& shape)
     }
     if (shape.icon) {
         saverpack::IconGroup icon = SaverIcon();
-        entries.push_back(Entry(14, 1, 0x0409, saverpack::GroupIconDirectory(icon, 1)));
+        // Group 100, as Windows' screen-saver library names a saver's icon (and
+        // the installer its own): the image also serves as a stub.
+        entries.push_back(Entry(14, 100, 0x0409, saverpack::GroupIconDirectory(icon, 1)));
         for (uint16_t i = 0; i < 2; ++i)
             entries.push_back(Entry(3, uint16_t(1 + i), 0x0409, icon.images[i].data));
     }

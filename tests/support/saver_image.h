@@ -1,7 +1,8 @@
 // Small saver programs with resources, laid out as a resource compiler and a
 // linker leave them: MS-DOS and PE headers, a code section and a resource
 // section holding string 1, version information and a two-image icon. For the
-// tests of what saverpack takes from a saver, and the fuzzer's seeds.
+// tests of what saverpack takes from a saver and of the rewrite of a stub's
+// resources, and the fuzzer's seeds.
 #pragma once
 
 #include <stdint.h>
@@ -20,7 +21,7 @@ struct SaverShape {
     std::vector<std::pair<std::string, std::string>> version = {
         {"CompanyName", "Flying Ltd"}, {"FileDescription", "Things that fly"}, {"ProductVersion", "3.1.4"}};
     uint16_t binaryVersion[4] = {3, 1, 4, 1};
-    bool icon = true;  // a 16 x 16 bitmap and a 256 x 256 PNG, in its first icon group
+    bool icon = true;  // a 16 x 16 bitmap and a 256 x 256 PNG, in icon group 100
 };
 
 Bytes MakeSaverImage(const SaverShape& shape);

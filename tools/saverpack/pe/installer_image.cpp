@@ -20,9 +20,9 @@ constexpr uint32_t kCheckSumField = 64;             // in the optional header
 constexpr uint32_t kRelocationBlockHeader = 8;
 constexpr uint32_t kLargestFixup = 8;  // IMAGE_REL_BASED_DIR64
 
-uint32_t AlignUp(uint32_t value, uint32_t alignment)
+uint64_t AlignUp(uint64_t value, uint32_t alignment)
 {
-    return (value + alignment - 1) & ~(alignment - 1);
+    return (value + alignment - 1) & ~uint64_t(alignment - 1);
 }
 
 uint32_t GetU32(const Bytes& bytes, uint32_t at)
@@ -85,6 +85,21 @@ bool CheckTail(const Bytes& stub, const PeLayout& layout, size_t* resources, std
     if (*resources != last && !relocationsLast) {
         *problem = "its resource section is followed by sections other than its relocations";
         return false;
+    }
+    // Everything before the resources in memory is before them in the file
+    // too, headers included: it is copied as it is.
+    if (sections[last].entryOffset + 40 > found->rawOffset) {
+        *problem = "its section table overlaps its resources";
+        return false;
+    }
+    for (size_t i = 0; i < *resources; ++i) {
+        const PeSection& section = sections[i];
+        const uint32_t size = std::max(section.virtualSize, section.rawSize);
+        if ((section.rawSize != 0 && section.rawOffset + section.rawSize > found->rawOffset) ||
+            uint64_t(section.virtualAddress) + size > found->virtualAddress) {
+            *problem = "section " + std::to_string(i + 1) + " lies behind its resources";
+            return false;
+        }
     }
     for (uint32_t i = 0; i < layout.directories.size(); ++i) {
         const PeDirectory directory = layout.directories[i];
@@ -194,14 +209,14 @@ bool RewriteStubResources(const Bytes& stub, const InstallerResources& resources
     // The sections before the resources stay byte for byte; the overlay, if
     // any, follows the last section as before. (`image` may be `stub` itself.)
     Bytes out;
-    const uint32_t rawSize = AlignUp(uint32_t(section.size()), layout.fileAlignment);
+    const uint32_t rawSize = uint32_t(AlignUp(section.size(), layout.fileAlignment));
     uint32_t end = 0;
     for (const PeSection& s : layout.sections)
         end = std::max(end, s.rawOffset + s.rawSize);
     out.assign(stub.begin(), stub.begin() + old.rawOffset);
     out.insert(out.end(), section.begin(), section.end());
     out.resize(size_t(old.rawOffset) + rawSize, 0);
-    uint32_t imageEnd = AlignUp(old.virtualAddress + uint32_t(section.size()), layout.sectionAlignment);
+    uint64_t imageEnd = AlignUp(uint64_t(old.virtualAddress) + section.size(), layout.sectionAlignment);
     SetU32(out, old.entryOffset + 8, uint32_t(section.size()));
     SetU32(out, old.entryOffset + 16, rawSize);
     SetU32(out, layout.directoriesOffset + 8 * kResourceDirectory + 4, uint32_t(section.size()));
@@ -209,14 +224,18 @@ bool RewriteStubResources(const Bytes& stub, const InstallerResources& resources
         const PeSection& relocations = layout.sections[index + 1];
         out.insert(out.end(), stub.begin() + relocations.rawOffset,
                    stub.begin() + relocations.rawOffset + relocations.rawSize);
-        SetU32(out, relocations.entryOffset + 12, imageEnd);
+        SetU32(out, relocations.entryOffset + 12, uint32_t(imageEnd));
         SetU32(out, relocations.entryOffset + 20, old.rawOffset + rawSize);
-        SetU32(out, layout.directoriesOffset + 8 * kRelocationDirectory, imageEnd);
+        SetU32(out, layout.directoriesOffset + 8 * kRelocationDirectory, uint32_t(imageEnd));
         const uint32_t size = relocations.virtualSize != 0 ? relocations.virtualSize : relocations.rawSize;
         imageEnd = AlignUp(imageEnd + size, layout.sectionAlignment);
     }
     out.insert(out.end(), stub.begin() + end, stub.end());
-    SetU32(out, layout.optionalHeader + PeLayout::kSizeOfImage, imageEnd);
+    if (imageEnd > UINT32_MAX || out.size() > UINT32_MAX) {
+        *problem = "its image would be larger than 4 GiB";
+        return false;
+    }
+    SetU32(out, layout.optionalHeader + PeLayout::kSizeOfImage, uint32_t(imageEnd));
     if ((old.characteristics & kInitializedData) != 0) {
         const uint32_t at = layout.optionalHeader + PeLayout::kSizeOfInitializedData;
         SetU32(out, at, GetU32(out, at) - old.rawSize + rawSize);
