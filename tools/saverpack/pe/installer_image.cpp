@@ -211,8 +211,10 @@ bool RewriteStubResources(const Bytes& stub, const InstallerResources& resources
     Bytes out;
     const uint32_t rawSize = uint32_t(AlignUp(section.size(), layout.fileAlignment));
     uint32_t end = 0;
-    for (const PeSection& s : layout.sections)
-        end = std::max(end, s.rawOffset + s.rawSize);
+    for (const PeSection& s : layout.sections) {
+        if (s.rawSize != 0)
+            end = std::max(end, s.rawOffset + s.rawSize);
+    }
     out.assign(stub.begin(), stub.begin() + old.rawOffset);
     out.insert(out.end(), section.begin(), section.end());
     out.resize(size_t(old.rawOffset) + rawSize, 0);

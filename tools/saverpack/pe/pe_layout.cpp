@@ -112,7 +112,8 @@ bool ReadPeLayout(const package::BoundedReader& image, PeLayout* layout, std::st
             *problem = "its section table is cut short";
             return false;
         }
-        if (uint64_t(section.rawOffset) + section.rawSize > image.size()) {
+        // (The loader looks at no PointerToRawData of a section without raw data.)
+        if (section.rawSize != 0 && uint64_t(section.rawOffset) + section.rawSize > image.size()) {
             *problem = "section " + std::to_string(i + 1) + "'s raw data lies beyond the end of the file";
             return false;
         }

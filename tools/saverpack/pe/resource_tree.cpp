@@ -8,7 +8,6 @@ namespace {
 
 constexpr uint32_t kDirectoryHeaderSize = 16;  // IMAGE_RESOURCE_DIRECTORY
 constexpr uint32_t kDirectoryEntrySize = 8;
-constexpr uint32_t kDataEntrySize = 16;  // IMAGE_RESOURCE_DATA_ENTRY
 constexpr uint32_t kHighBit = 0x80000000u;
 constexpr int kLevels = 3;  // type, name, language
 // Far more than any program has: bounds on the work and memory a hostile file
