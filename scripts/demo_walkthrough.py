@@ -110,7 +110,7 @@ def installer_face(packer, installer):
                             timeout=STEP_LIMIT)
     lines = result.stdout.splitlines()
     start = next((i for i, line in enumerate(lines) if line.startswith("  icon ")), len(lines))
-    return [line.strip() for line in lines[start:] if line.startswith("  ") and not line.startswith("note")]
+    return [line[2:] for line in lines[start:] if line.startswith("  ")]
 
 
 def packed_saver_bytes(packer, installer):
