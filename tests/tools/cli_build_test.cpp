@@ -564,6 +564,8 @@ TEST(SaverpackBuild, TextsTheCommandLineLeavesOpenComeFromTheSaver)
         saverpack::LoadedPackage loaded(in.output);
         ASSERT_TRUE(loaded.valid());
         EXPECT_EQ(std::string(loaded.header().szTitle), c.title);
+        // The saver's publisher and version name the installer; --no-uninstall still means no entry.
+        EXPECT_EQ(loaded.hasApp(), std::count(c.options.begin(), c.options.end(), "--no-uninstall") == 0);
         EXPECT_EQ(saverpack::AppEntryOf(loaded.app()).publisher, c.publisher);
         EXPECT_EQ(saverpack::AppEntryOf(loaded.app()).version, c.version);
     }
