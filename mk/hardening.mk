@@ -1,14 +1,20 @@
 # Fuzzing and benchmarks of the package code; included by the top-level Makefile.
 #
-#   make fuzz         runs the libFuzzer target for FUZZ_SECONDS (default 600);
-#                     new inputs go to build/fuzz/corpus, crashes to build/fuzz/findings
-#   make fuzz-smoke   a short fixed run over the committed seeds (part of make check)
+#   make fuzz         runs a libFuzzer target for FUZZ_SECONDS (default 600): the
+#                     package reader's (FUZZ_TARGET=fuzz_installer, the default) or
+#                     saverpack's reader of a saver's resources (fuzz_saver_resources);
+#                     new inputs go to build/fuzz/corpus[-TARGET], crashes to build/fuzz/findings
+#   make fuzz-smoke   a short fixed run of each over its committed seeds (part of make check)
 #   make bench        the benchmarks, natively and under Wine, the stub's size, and the
 #                     time from launch to the install prompt under Xvfb, and a silent
 #                     install of a 64 MiB saver against an NSIS installer
 
 FUZZ_DIR := build/fuzz
-FUZZ_BIN := $(FUZZ_DIR)/fuzz_installer
+FUZZ_TARGET ?= fuzz_installer
+# Each target's committed seeds.
+FUZZ_SEEDS_fuzz_installer := tests/fuzz/seeds
+FUZZ_SEEDS_fuzz_saver_resources := tests/fuzz/resource_seeds
+FUZZ_CORPUS := $(FUZZ_DIR)/corpus$(if $(filter fuzz_installer,$(FUZZ_TARGET)),,-$(FUZZ_TARGET))
 FUZZ_SECONDS ?= 600
 FUZZ_SMOKE_RUNS ?= 20000
 FUZZ_FLAGS ?=
@@ -24,24 +30,27 @@ FUZZ_OPTIONS := -max_len=16384 -artifact_prefix=$(FUZZ_DIR)/findings/ -print_fin
 fuzz-build: deps
 	@test -f $(FUZZ_DIR)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSAVERSTUB_WERROR=ON -DSAVERSTUB_SANITIZE=ON -DSAVERSTUB_FUZZ=ON
-	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_installer
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_installer fuzz_saver_resources
 
 fuzz: fuzz-build
-	@mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings
-	TMPDIR=$(FUZZ_TMPDIR) $(FUZZ_BIN) $(FUZZ_OPTIONS) -max_total_time=$(FUZZ_SECONDS) $(FUZZ_FLAGS) \
-	  $(FUZZ_DIR)/corpus tests/fuzz/seeds
-	@echo "make fuzz: corpus in $(FUZZ_DIR)/corpus; findings, if any, in $(FUZZ_DIR)/findings"
+	@mkdir -p $(FUZZ_CORPUS) $(FUZZ_DIR)/findings
+	TMPDIR=$(FUZZ_TMPDIR) $(FUZZ_DIR)/$(FUZZ_TARGET) $(FUZZ_OPTIONS) -max_total_time=$(FUZZ_SECONDS) $(FUZZ_FLAGS) \
+	  $(FUZZ_CORPUS) $(FUZZ_SEEDS_$(FUZZ_TARGET))
+	@echo "make fuzz: corpus in $(FUZZ_CORPUS); findings, if any, in $(FUZZ_DIR)/findings"
 
 # The seeds are read, never written: the run's new inputs go to a scratch corpus.
 # Its log is shown only when the run fails.
 fuzz-smoke: fuzz-build
 	@mkdir -p $(FUZZ_DIR)/findings
-	@rm -rf $(FUZZ_DIR)/smoke-corpus && mkdir -p $(FUZZ_DIR)/smoke-corpus
-	@TMPDIR=$(FUZZ_TMPDIR) $(FUZZ_BIN) $(FUZZ_OPTIONS) -runs=$(FUZZ_SMOKE_RUNS) -seed=1 \
-	  $(FUZZ_DIR)/smoke-corpus tests/fuzz/seeds >$(FUZZ_DIR)/smoke.log 2>&1 || \
-	  { tail -n 60 $(FUZZ_DIR)/smoke.log; echo "fuzz-smoke: FAILED; the input is in $(FUZZ_DIR)/findings"; exit 1; }
+	@for target in fuzz_installer fuzz_saver_resources; do \
+	  case $$target in fuzz_installer) seeds=$(FUZZ_SEEDS_fuzz_installer);; *) seeds=$(FUZZ_SEEDS_fuzz_saver_resources);; esac; \
+	  rm -rf $(FUZZ_DIR)/smoke-corpus && mkdir -p $(FUZZ_DIR)/smoke-corpus; \
+	  TMPDIR=$(FUZZ_TMPDIR) $(FUZZ_DIR)/$$target $(FUZZ_OPTIONS) -runs=$(FUZZ_SMOKE_RUNS) -seed=1 \
+	    $(FUZZ_DIR)/smoke-corpus $$seeds >$(FUZZ_DIR)/smoke-$$target.log 2>&1 || \
+	    { tail -n 60 $(FUZZ_DIR)/smoke-$$target.log; echo "fuzz-smoke: $$target FAILED; the input is in $(FUZZ_DIR)/findings"; exit 1; }; \
+	  echo "fuzz-smoke: $$target $$(grep -E '^Done' $(FUZZ_DIR)/smoke-$$target.log), no findings"; \
+	done
 	@rm -rf $(FUZZ_DIR)/smoke-corpus
-	@echo "fuzz-smoke: $$(grep -E '^Done' $(FUZZ_DIR)/smoke.log), no findings"
 
 # Big inputs are generated at run time in a scratch directory and removed after.
 # Extraction is measured twice on each side: in the temporary directory (a disk)

@@ -24,10 +24,11 @@ for built in "$packer" "$stub" "$demo_saver"; do
   fi
 done
 
+# The title, the publisher, the version and the icon come from the saver itself
+# (its string 1, its version information and its icon).
 args=(build --stub "$stub" --saver "$demo_saver"
-      --title "Demo Saver"
       --description "A screen saver to show what the installer does"
-      --colour 2060C0 --timeout 10 --publisher "saverstub" --version 1.0
+      --colour 2060C0 --timeout 10 --copyright "Public domain"
       --url https://example.com/demosaver --output "$output")
 if [[ -f demo/logo.png ]]; then
   args+=(--logo demo/logo.png)

@@ -103,6 +103,16 @@ def packed_saver_name(packer, installer):
     return match.group(1)
 
 
+def installer_face(packer, installer):
+    """The installer's icon and version information (what Explorer, the download
+    bar and the UAC prompt show of it), as `saverpack inspect` lists them."""
+    result = subprocess.run([str(packer), "inspect", str(installer)], capture_output=True, text=True,
+                            timeout=STEP_LIMIT)
+    lines = result.stdout.splitlines()
+    start = next((i for i, line in enumerate(lines) if line.startswith("  icon ")), len(lines))
+    return [line[2:] for line in lines[start:] if line.startswith("  ")]
+
+
 def packed_saver_bytes(packer, installer):
     with tempfile.TemporaryDirectory() as scratch:
         out = pathlib.Path(scratch) / "saver"
@@ -211,6 +221,12 @@ def report(prefix, installer, packer, settings, before=None):
     """Prints what the installer left in the prefix; returns the problems found."""
     problems = []
     name = packed_saver_name(packer, installer)
+    face = installer_face(packer, installer)
+    print("The installer, as Explorer shows it before it runs:")
+    for line in face:
+        print("  " + line)
+    if not any(line.startswith("icon ") for line in face) or not any(line.startswith("file version ") for line in face):
+        problems.append("the installer has no icon or no version information")
     windows = prefix / "drive_c" / "windows"
     installed = find_ignoring_case(windows, name)
     print("Installed:")

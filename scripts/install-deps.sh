@@ -22,6 +22,9 @@ packages=(
   libssl-dev
   # The winget manifest's test reads the YAML back with a real parser.
   python3-yaml
+  # The installer's resources (its icon, its version information) are read back
+  # with well-kept readers of PE files and icons, not by hand.
+  python3-pefile icoutils
 )
 
 missing=()

@@ -3,6 +3,7 @@
 its output, and the demo document. ImageMagick, an independent PNG reader,
 decodes what the generator writes; the header fields are read here directly."""
 import pathlib
+import re
 import shutil
 import struct
 import subprocess
@@ -13,8 +14,10 @@ import unittest
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, str(ROOT / "scripts"))
+import make_demo_icon as icon  # noqa: E402
 import make_demo_logo as logo  # noqa: E402
 
+ICOTOOL = shutil.which("icotool")
 CONVERT = "/usr/bin/convert" if pathlib.Path("/usr/bin/convert").exists() else shutil.which("convert")
 
 
@@ -98,6 +101,26 @@ class MalformedSourceTest(unittest.TestCase):
             with self.subTest(reason):
                 with self.assertRaises(logo.LogoError):
                     logo.parse(text)
+
+
+class IconTest(unittest.TestCase):
+    """The demo saver's icon, read back with icoutils' icotool."""
+
+    @unittest.skipUnless(ICOTOOL, "icoutils is not installed")
+    def test_the_committed_icon_is_what_its_source_gives_in_four_sizes(self):
+        self.assertEqual(icon.main(["--check"]), 0)
+        listing = subprocess.run([ICOTOOL, "--list", str(ROOT / "demo" / "saver" / "saver.ico")], check=True,
+                                 capture_output=True, text=True).stdout
+        sizes = [(int(w), int(h), int(d)) for w, h, d in
+                 re.findall(r"--width=(\d+) --height=(\d+) --bit-depth=(\d+)", listing)]
+        self.assertEqual(sizes, [(16, 16, 32), (32, 32, 32), (48, 48, 32), (256, 256, 32)])
+        data = (ROOT / "demo" / "saver" / "saver.ico").read_bytes()
+        offset = struct.unpack_from("<I", data, 6 + 16 * 3 + 12)[0]
+        self.assertEqual(data[offset:offset + 8], b"\x89PNG\r\n\x1a\n", "the 256-pixel image is a PNG")
+
+    def test_a_source_without_its_square_is_refused(self):
+        with self.assertRaises(icon.IconError):
+            icon.parse("orb 0.5 0.5 0.2 FF0000\n")
 
 
 class DocumentTest(unittest.TestCase):

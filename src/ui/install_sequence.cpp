@@ -15,8 +15,8 @@
 #include "ui/app_globals.h"
 #include "ui/dialogs.h"
 #include "ui/header_text.h"
-#include "ui/main_window.h"
 #include "ui/message_boxes.h"
+#include "ui/own_package.h"
 
 #include <stdio.h>
 

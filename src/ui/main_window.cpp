@@ -4,12 +4,12 @@
 
 #include "actions/exit_status.h"
 #include "package/installer_state.h"
-#include "package/reader.h"
 #include "res/resource_ids.h"
 #include "ui/app_globals.h"
 #include "ui/backdrop.h"
 #include "ui/install_sequence.h"
 #include "ui/message_boxes.h"
+#include "ui/own_package.h"
 
 #include <string.h>
 
@@ -46,19 +46,6 @@ LRESULT CALLBACK InstallerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         return OnStartInstall(hwnd);
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-unsigned LoadOwnPackage(HWND owner)
-{
-    const int loaded = LoadInstaller(owner, spath);
-    if (loaded == 1)
-        return actions::kStatusInstalled;
-    const bool unreadable = loaded == kInstallerUnreadable;
-    if (!silentRun)
-        ShowMessage(owner, !unreadable                   ? kDamagedMessage
-                           : lstrlenW(spath) < MAX_PATH ? kUnreadableMessage
-                                                         : kPathTooLongMessage);
-    return unreadable ? actions::kStatusInstallFailure : actions::kStatusPackageInvalid;
 }
 
 int CreateInstallerWindow(HINSTANCE, HINSTANCE, LPSTR, int)

@@ -13,9 +13,3 @@ constexpr UINT WM_STARTINSTALL = WM_USER + 57;
 int CreateInstallerWindow(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 
 LRESULT CALLBACK InstallerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Loads the running installer's package (spath). Returns 0 when it is loaded;
-// otherwise, after a box owned by `owner` unless the run is silent, the exit
-// status: 1620 for a damaged package, 1603 for a file that cannot be opened,
-// which is not damaged (its path too long for the file calls, or it is gone).
-unsigned LoadOwnPackage(HWND owner);

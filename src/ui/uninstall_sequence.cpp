@@ -8,8 +8,8 @@
 #include "package/installer_state.h"
 #include "package/reader.h"
 #include "ui/app_globals.h"
-#include "ui/main_window.h"
 #include "ui/message_boxes.h"
+#include "ui/own_package.h"
 
 #include <stdio.h>
 

@@ -27,6 +27,10 @@
 //   e2e_driver long-path PATH                   the long form of PATH, and whether it exists
 //   e2e_driver reg-values KEY                   the values of HKLM\KEY, read with the wide calls:
 //                                               texts as strings, REG_DWORD as numbers
+//   e2e_driver version-info FILE KEY...         FILE's version information as Windows' own reader
+//                                               (version.dll) gives it: the binary file and product
+//                                               versions, the translations, and each KEY's value in
+//                                               the first translation's string table
 //   e2e_driver hold PATH [TIMEOUT_MS]           keep PATH open for deleting, as an indexer or a
 //                                               virus scanner may, until TIMEOUT_MS have passed
 //   e2e_driver run [--env NAME=VALUE]... EXE [ARGS...]
@@ -594,6 +598,44 @@ int CommandHold(int argc, char** argv)
     return Print("\"released\":true");
 }
 
+int CommandVersionInfo(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    DWORD ignored = 0;
+    const std::wstring file = WideFromUtf8(argv[2]);
+    DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    std::vector<BYTE> data(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    WORD* translations = nullptr;
+    UINT length = 0, translationBytes = 0;
+    if (size == 0 || !GetFileVersionInfoW(file.c_str(), 0, size, data.data()) ||
+        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+        length < sizeof *fixed ||
+        !VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
+                        &translationBytes) ||
+        translationBytes < 4)
+        return Fail(kFailed, "no version information");
+    std::string answer = "\"file\":[" + Number(fixed->dwFileVersionMS) + "," + Number(fixed->dwFileVersionLS) +
+                         "],\"product\":[" + Number(fixed->dwProductVersionMS) + "," +
+                         Number(fixed->dwProductVersionLS) + "],\"translations\":[";
+    for (UINT i = 0; i + 1 < translationBytes / 2; i += 2)
+        answer += (i != 0 ? "," : "") + Number(translations[i]) + "," + Number(translations[i + 1]);
+    answer += "],\"strings\":{";
+    for (int i = 3; i < argc; ++i) {
+        char table[9];
+        snprintf(table, sizeof table, "%04x%04x", translations[0], translations[1]);
+        const std::string path = std::string("\\StringFileInfo\\") + table + "\\" + argv[i];
+        std::wstring query(path.begin(), path.end());  // ASCII
+        wchar_t* value = nullptr;
+        UINT characters = 0;
+        if (!VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &characters))
+            continue;
+        answer += (answer.back() != '{' ? "," : "") + JsonString(argv[i]) + ":" + JsonWide(value, wcslen(value));
+    }
+    return Print(answer + "}");
+}
+
 // Watches the child's windows, hidden ones included, every few milliseconds
 // until it ends: a window shown for a moment is still seen.
 int CommandRun(int argc, char** argv)
@@ -716,6 +758,8 @@ int main()
         status = CommandHold(argc, argv);
     else if (strcmp(command, "run") == 0)
         status = CommandRun(argc, argv);
+    else if (strcmp(command, "version-info") == 0)
+        status = CommandVersionInfo(argc, argv);
     else if (strcmp(command, "reg-values") == 0)
         status = CommandRegValues(argc, argv);
     if (status == kUsage)

@@ -59,6 +59,18 @@ class DamagedInstaller(unittest.TestCase):
         data[title_byte] ^= 0x01
         self.run_damaged(H.write_installer("changed.exe", bytes(data)))
 
+    def test_a_saver_name_that_is_no_screen_savers_reports_damage_and_writes_nothing(self):
+        # A sound package whose saver would replace a Windows program.
+        windows = H.prefix / "drive_c" / "windows"
+        explorer = (windows / "explorer.exe").read_bytes()
+        before = sorted(p.name for p in windows.iterdir())
+        data = installer_writer.build_installer(H.stub.read_bytes(), title="Not A Saver", colour=0xFFFFFF,
+                                                saver=b"MZ not explorer", saver_name="explorer.exe")
+        screen, box = self.run_damaged(H.write_installer("program.exe", data))
+        self.assertEqual(screen.pixel(0, 0), (0, 0, 0), "nothing of the package is shown")
+        self.assertTrue((windows / "explorer.exe").read_bytes() == explorer, "explorer.exe is as it was")
+        self.assertEqual(sorted(p.name for p in windows.iterdir()), before, "nothing written")
+
     def test_wrong_adler32_of_a_stream_reports_damage(self):
         # The document is inflated while the installer checks itself; its stream
         # ends in its Adler-32, just before the trailer.

@@ -70,11 +70,14 @@ class Unattended(install_run.InstallTestCase):
         exe, _ = self.installer("statuses", title="Status Saver", saver_name="STATUS.SCR", document=b"never")
         blocked_exe, _ = self.installer("blocked", saver_name=blocked)
         damaged_exe = harness.windows_path(H.write_installer("damaged.exe", H.stub.read_bytes() + b"no package"))
+        # Only screen savers go into the Windows directory: any other name is damage.
+        program_exe, _ = self.installer("program", saver_name="NOTEPAD.EXE")
         SESSION.saver_settings(0, 300)
         before = SESSION.snapshot()
         # (switches, status) of silent runs: nothing may be shown, not even a box.
         for exe_, switches, status in ((blocked_exe, ["/S"], harness.NOT_WRITTEN),
                                        (damaged_exe, ["/S"], harness.DAMAGED),
+                                       (program_exe, ["/S"], harness.DAMAGED),
                                        (exe, ["/S", "/TIMEOUT=0"], harness.INVALID_PARAMETER)):
             with self.subTest(" ".join(switches)):
                 self.assertEqual(self.run_stub(exe_, *switches), (status, []))

@@ -1,5 +1,6 @@
 // `saverpack build` through its command line: round trips through inspect and
 // extract, every refusal, and never a stray output file.
+#include "commands/app_entry.h"
 #include "commands/cli.h"
 #include "languages/builtin_languages.h"
 #include "languages/languages_chunk.h"
@@ -11,6 +12,7 @@
 
 #include "package/package_format.h"
 #include "support/pe_stub.h"
+#include "support/saver_image.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -398,13 +400,30 @@ TEST(SaverpackBuild, RefusalsLeaveNoFileBehind)
          "a blank or a control character"},
         {"url too long", [](Inputs&, auto& a) { Set(a, "--url", "https://" + std::string(253, 'u')); }, 1,
          "at most 260"},
-        {"name too long for an entry", [](Inputs&, auto& a) { Set(a, "--name", std::string(244, 'n')); }, 1,
+        {"name too long for an entry", [](Inputs&, auto& a) { Set(a, "--name", std::string(240, 'n') + ".scr"); }, 1,
          "give a shorter --name, or --no-uninstall"},
+        {"name not a screen saver's", [](Inputs&, auto& a) { Set(a, "--name", "explorer.exe"); }, 1,
+         "\"explorer.exe\" does not end in .scr: Windows runs only .scr files as screen savers\n"},
+        {"saver's own name not a screen saver's", [](Inputs& in, auto& a) {
+             testsupport::WriteFileBytes(in.dir.Path("flying.exe"), in.saverBytes);
+             Set(a, "--saver", in.dir.Path("flying.exe"));
+         }, 1, "does not end in .scr: Windows runs only .scr files as screen savers; give one with --name"},
+        {"device name", [](Inputs&, auto& a) { Set(a, "--name", "Lpt1 .Scr"); }, 1, "names a device on Windows"},
+        {"icon not an icon", [](Inputs& in, auto& a) { Set(a, "--icon", in.document); }, 1,
+         "readme.rtf is not a Windows .ico file: it does not begin with an icon directory"},
+        {"icon image beyond the file", [](Inputs& in, auto& a) {
+             Bytes icon = testsupport::SaverIconFile();
+             icon.resize(icon.size() - 1);
+             testsupport::WriteFileBytes(in.dir.Path("cut.ico"), icon);
+             Set(a, "--icon", in.dir.Path("cut.ico"));
+         }, 1, "is not a Windows .ico file: image 2 lies beyond the end of the file"},
+        {"copyright too long", [](Inputs&, auto& a) { Set(a, "--copyright", std::string(257, 'c')); }, 1,
+         "--copyright is 257 bytes long; at most 256"},
         {"entry texts without an entry", [](Inputs&, auto& a) { a.insert(a.end(), {"--no-uninstall", "--url",
                                                                                      "https://example.com"}); },
          2, "--url describes the Apps & features entry that --no-uninstall leaves out"},
         {"no output", [](Inputs&, auto& a) { a.resize(a.size() - 2); }, 2, "--output is required"},
-        {"no title", [](Inputs&, auto& a) { a.erase(a.begin() + 5, a.begin() + 7); }, 2, "--title is required"},
+        {"no saver", [](Inputs&, auto& a) { a.erase(a.begin() + 3, a.begin() + 5); }, 2, "--saver is required"},
         {"stray argument", [](Inputs&, auto& a) { a.push_back("extra"); }, 2, "unexpected argument \"extra\""},
         {"unknown option", [](Inputs&, auto& a) { a.push_back("--color"); }, 2, "unknown option --color"},
         {"option twice", [](Inputs&, auto& a) { a.insert(a.end(), {"--title", "again"}); }, 2, "given twice"},
@@ -526,6 +545,66 @@ TEST(SaverpackBuild, AppsEntryIsStoredAsGivenOrLeftOut)
                                              shown(c.publisher) + "\n  version      " + shown(c.version) +
                                              "\n  url          " + shown(c.url) + "\n"))
             << report.out;
+    }
+}
+
+// What the command line leaves open comes from the saver's resources, each text
+// from the first place that has a usable one; options win; a saver whose
+// resources cannot be read falls back to its file name. (The installer's
+// resources themselves are read back with pefile, on the real stub.)
+TEST(SaverpackBuild, TextsTheCommandLineLeavesOpenComeFromTheSaver)
+{
+    using testsupport::SaverShape;
+    SaverShape full, noName, commaVersion, damaged;
+    noName.displayName.clear();
+    commaVersion.displayName.clear();
+    commaVersion.version = {{"FileVersion", "1, 0, 0, 1"}, {"CompanyName", "  "}};
+    commaVersion.icon = false;
+    struct Case {
+        const char* name;
+        SaverShape shape;
+        std::vector<std::string> options;
+        std::string title, publisher, version;
+        std::vector<std::string> said;  // lines of build's report
+    } cases[] = {
+        {"everything from the saver", full, {}, "Flying Things", "Flying Ltd", "3.1.4",
+         {"  title     \"Flying Things\", the saver's string 1\n", "  publisher \"Flying Ltd\", the saver's CompanyName\n",
+          "  version   \"3.1.4\", the saver's ProductVersion\n", "  icon      the saver's: 16 x 16, 256 x 256 PNG\n"}},
+        {"no string 1", noName, {"--no-uninstall"}, "Things that fly", "", "",
+         {"  title     \"Things that fly\", the saver's FileDescription\n"}},
+        {"a version that is no number", commaVersion, {}, "flying", "", "3.1.4.1",
+         {"  title     \"flying\", the saver's file name\n",
+          "  version   \"3.1.4.1\", the saver's binary PRODUCTVERSION\n"}},
+        {"options win", full, {"--title", "Mine", "--publisher", "Me", "--version", "9", "--icon", ""}, "Mine", "Me",
+         "9", {"  icon      "}},
+        {"damaged resources", damaged, {}, "flying", "", "",
+         {"  title     \"flying\", the saver's file name\n",
+          "  note      the saver's resources cannot all be read: a resource directory lies outside"}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Inputs in;
+        Bytes saver = testsupport::MakeSaverImage(c.shape);
+        if (std::string(c.name) == "damaged resources")
+            testsupport::PutU32(saver, 0x400 + 16 + 4, 0x8000FFF0);  // the first type's directory, out of reach
+        testsupport::WriteFileBytes(in.saver, saver);
+        testsupport::WriteFileBytes(in.dir.Path("other.ico"), testsupport::SaverIconFile());
+        std::vector<std::string> args = {"build", "--stub", in.stub, "--saver", in.saver, "--output", in.output};
+        for (const std::string& option : c.options)
+            args.push_back(option == "" ? in.dir.Path("other.ico") : option);
+        RunResult built = RunSaverpack(args);
+        ASSERT_EQ(built.code, 0) << built.err;
+        for (const std::string& line : c.said)
+            EXPECT_TRUE(Contains(built.out, line)) << built.out;
+        EXPECT_FALSE(c.options.size() > 2 && Contains(built.out, "the saver's")) << built.out;
+
+        saverpack::LoadedPackage loaded(in.output);
+        ASSERT_TRUE(loaded.valid());
+        EXPECT_EQ(std::string(loaded.header().szTitle), c.title);
+        // The saver's publisher and version name the installer; --no-uninstall still means no entry.
+        EXPECT_EQ(loaded.hasApp(), std::count(c.options.begin(), c.options.end(), "--no-uninstall") == 0);
+        EXPECT_EQ(saverpack::AppEntryOf(loaded.app()).publisher, c.publisher);
+        EXPECT_EQ(saverpack::AppEntryOf(loaded.app()).version, c.version);
     }
 }
 

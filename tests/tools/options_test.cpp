@@ -118,10 +118,14 @@ TEST(ScanArguments, Refusals)
 
 TEST(CheckFileName, PlainNamesOnly)
 {
-    for (std::string good : std::vector<std::string>{"MYSAVER.SCR", "a", "long name with spaces.scr", "...scr", std::string(293, 'n')})
+    // Screen savers only, and no device (the installer and saverpack share the rule).
+    for (std::string good : std::vector<std::string>{"MYSAVER.SCR", "long name with spaces.scr", "...scr",
+                                                     std::string(289, 'n') + ".Scr", "Con Artist.scr", "CONSOLE.scr",
+                                                     "COM0.scr", "LPT.scr", "com10.scr"})
         EXPECT_EQ(saverpack::CheckFileName(good), "") << good;
     for (std::string bad : std::vector<std::string>{"", ".", "..", "dir\\x.scr", "dir/x.scr", "C:x.scr", "a*b", "a?b", "a\"b", "a<b", "a>b",
-                            "a|b", "tab\tname", std::string(294, 'n')})
+                            "a|b", "tab\tname", std::string(294, 'n'), "a", "saver.scr.exe", "saver.scr ", "scr",
+                            "NUL.scr", "nul .SCR", "Com9.scr", "LPT1.x.scr", "aux.scr", "prn.scr", "con.scr"})
         EXPECT_NE(saverpack::CheckFileName(bad), "") << bad;
     EXPECT_NE(saverpack::CheckFileName(std::string(294, 'n')).find("at most 293"), std::string::npos);
 }

@@ -157,7 +157,7 @@ TEST(BuildPackage, LongestTextsFillTheirFieldsAndStayTerminated)
     PackageContents contents = BaseContents();
     contents.title = std::string(saverpack::kMaxTitle, 'T');
     contents.description = std::string(saverpack::kMaxDescription, 'D');
-    contents.saverName = std::string(saverpack::kMaxFileName, 'N');
+    contents.saverName = std::string(saverpack::kMaxFileName - 4, 'N') + ".SCR";
     PackageLayout layout;
     Bytes built = Build(contents, &layout);
     const InstHeader* header = reinterpret_cast<const InstHeader*>(built.data() + layout.headerOffset);

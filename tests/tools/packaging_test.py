@@ -49,17 +49,27 @@ def read(path):
 
 
 def begins_with_stub(installer, stub):
-    """The installer is the stub followed by its package; the packer sets the stub's
-    PE checksum (the optional header's CheckSum, 88 bytes into the PE header) to
-    the whole installer's, so those 4 bytes may differ."""
-    head = bytearray(installer[:len(stub)])
-    if len(head) != len(stub):
-        return False
-    if len(stub) >= 0x40 and stub[:2] == b"MZ":
-        field = int.from_bytes(stub[0x3C:0x40], "little") + 88
-        if stub[field - 88:field - 84] == b"PE\0\0" and field + 4 <= len(stub):
-            head[field:field + 4] = stub[field:field + 4]
-    return bytes(head) == stub
+    """The installer is the stub with its resources written anew (its icon and
+    version information), followed by its package: its MS-DOS header and every
+    section in front of the stub's resource section are the stub's, byte for byte.
+    The PE headers between them, which the packer updates, are left out."""
+    def u16(at):
+        return int.from_bytes(stub[at:at + 2], "little")
+
+    def u32(at):
+        return int.from_bytes(stub[at:at + 4], "little")
+
+    pe = u32(0x3C)
+    if stub[:2] != b"MZ" or stub[pe:pe + 4] != b"PE\0\0":
+        return installer.startswith(stub)
+    optional = pe + 24
+    resources = u32(optional + (112 if u16(optional) == 0x20B else 96) + 16)
+    table = optional + u16(pe + 20)
+    for entry in range(table, table + 40 * u16(pe + 6), 40):
+        if u32(entry + 12) == resources:
+            start, end = u32(optional + 60), u32(entry + 20)  # SizeOfHeaders, PointerToRawData
+            return installer[:pe] == stub[:pe] and installer[start:end] == stub[start:end]
+    return False
 
 
 def environment(**extra):

@@ -3,6 +3,7 @@
 // puts it in place.
 #include "commands/app_entry.h"
 #include "commands/cli.h"
+#include "commands/installer_face.h"
 #include "images/dib_encode.h"
 #include "languages/language_choice.h"
 #include "languages/languages_chunk.h"
@@ -70,7 +71,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (!ScanArguments(argc, argv, 2,
                        {"--stub", "--saver", "--title", "--description", "--colour", "--timeout", "--name",
                         "--document", "--logo", "--level", "--output", "--publisher", "--version", "--url",
-                        "--languages"},
+                        "--languages", "--icon", "--copyright"},
                        {"--help", "--no-uninstall"}, &line, &error, {"--language-file"}))
         return UsageError(err, "build", error, kBuildUsage);
     if (line.Has("--help")) {
@@ -79,25 +80,25 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     }
     if (!line.positional.empty())
         return UsageError(err, "build", "unexpected argument \"" + line.positional.front() + "\"", kBuildUsage);
-    for (const char* required : {"--saver", "--title", "--output"}) {
+    for (const char* required : {"--saver", "--output"}) {
         if (!line.Has(required))
             return UsageError(err, "build", std::string(required) + " is required", kBuildUsage);
     }
-    for (const char* entryText : {"--publisher", "--version", "--url"}) {
-        if (line.Has("--no-uninstall") && line.Has(entryText))
-            return UsageError(err, "build",
-                              std::string(entryText) + " describes the Apps & features entry that "
-                                                       "--no-uninstall leaves out; give one or the other",
-                              kBuildUsage);
-    }
+    // (--publisher and --version also name the installer's version information.)
+    if (line.Has("--no-uninstall") && line.Has("--url"))
+        return UsageError(err, "build",
+                          "--url describes the Apps & features entry that --no-uninstall leaves out; give one or "
+                          "the other",
+                          kBuildUsage);
 
     PackageContents contents;
-    contents.title = line.Value("--title");
+    if (line.Has("--title"))
+        contents.title = line.Value("--title");
     if (line.Has("--description"))
         contents.description = line.Value("--description");
     // The installer shows the texts as UTF-8; anything else would reach the
     // end user as replacement characters.
-    for (const char* text : {"--title", "--description"}) {
+    for (const char* text : {"--title", "--description", "--copyright"}) {
         std::string problem = line.Has(text) ? Utf8Problem(line.Value(text)) : std::string();
         if (!problem.empty())
             return Fail(err, std::string("the text given with ") + text + " is not UTF-8: " + problem);
@@ -160,7 +161,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
             return Fail(err, "the output " + DisplayPath(output) + " is the stub; it would be destroyed");
     }
 
-    for (const char* input : {"--stub", "--saver", "--document", "--logo"}) {
+    for (const char* input : {"--stub", "--saver", "--document", "--logo", "--icon"}) {
         if (line.Has(input) && SamePath(output, line.Value(input)))
             return Fail(err, "the output " + DisplayPath(output) + " is the file given with " + input +
                                  "; it would be destroyed");
@@ -190,6 +191,12 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (saverSize == 0)
         return Fail(err, "the saver " + DisplayPath(saverPath) + " is empty");
     contents.saverPath = saverPath;
+    InstallerFace face;
+    if (!MakeInstallerFace(line, saverPath, &contents, &face, &error))
+        return Fail(err, error);
+    const size_t stubSize = contents.stub.size();
+    if (!DressStub(face, contents, output, &contents.stub, &face.report, &error))
+        return Fail(err, error);
     if (line.Has("--document")) {
         contents.hasDocument = true;
         if (!ReadWholeFile(line.Value("--document"), &contents.document, &error))
@@ -232,7 +239,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         return Fail(err, error);
 
     out << "wrote " << DisplayPath(output) << ", " << layout.installerSize << " bytes\n";
-    out << "  stub      " << DisplayPath(stubPath) << ", " << contents.stub.size() << " bytes\n";
+    out << "  stub      " << DisplayPath(stubPath) << ", " << stubSize << " bytes\n";
     out << "  saver     " << contents.saverName << ", " << layout.saverSize << " bytes, " << layout.saverCompressed
         << " compressed\n";
     if (contents.hasDocument)
@@ -247,6 +254,8 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         out << "  removal   Apps & features entry " << UninstallKeyNameOf(contents.saverName) << "\n";
     else
         out << "  removal   none (--no-uninstall)\n";
+    for (const std::string& said : face.report)
+        out << said << "\n";
     return kExitSuccess;
 }
 

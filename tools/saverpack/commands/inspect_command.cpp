@@ -3,6 +3,7 @@
 // packer's walk only explains what the reader refused.
 #include "commands/app_entry.h"
 #include "commands/cli.h"
+#include "commands/installer_face.h"
 #include "platform/file_util.h"
 #include "packing/loaded_package.h"
 #include "commands/options.h"
@@ -96,6 +97,7 @@ void PrintValid(std::ostream& out, const std::string& path, const LoadedPackage&
     }
     PrintAppEntry(out, loaded);
     out << "  languages    " << DescribeLanguages(walk.languages) << "\n";
+    PrintInstallerFace(out, path);
     PrintNotes(out, walk);
 }
 

@@ -176,7 +176,7 @@ std::string CheckWrittenLanguages(const std::string& path, const std::vector<uin
             continue;
         const uint32_t stream = chunk.offset + 2 * sizeof(uint32_t);
         DWORD length = chunk.length - 2 * sizeof(uint32_t);
-        package::ScopedFile file(_lopen(path.c_str(), OF_READ));
+        package::ScopedFile file(OpenFileUtf8(path, OF_READ));
         package::ScopedGlobalBlock block;
         if (file.valid() && _llseek(file.get(), LONG(stream), FILE_BEGIN) == LONG(stream))
             block.reset(UncompressDataFromDisk(file.get(), &length));

@@ -2,6 +2,7 @@
 
 #include "platform/file_util.h"
 #include "images/packed_dib.h"
+#include "actions/saver_name.h"
 #include "pe/pe_checksum.h"
 
 #include "package/crc32.h"
@@ -11,6 +12,7 @@
 #include "package/stub_check.h"
 #include "package/trailer.h"
 
+#include <ctype.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
@@ -33,6 +35,16 @@ std::string CheckFileName(const std::string& name)
         // would change the directory or that Windows cannot store must not pass.
         if (c < 32 || strchr("\\/:*?\"<>|", c) != nullptr)
             return "the saver's file name \"" + name + "\" must be a plain file name (no directory, drive or any of \\/:*?\"<>|)";
+    }
+    // The installer writes into the Windows directory as administrator: a name
+    // such as explorer.exe would replace a Windows program.
+    if (!actions::IsScreenSaverName(name.c_str())) {
+        std::string extension = name.size() >= 4 ? name.substr(name.size() - 4) : std::string();
+        for (char& c : extension)
+            c = char(tolower(static_cast<unsigned char>(c)));
+        return "the saver's file name \"" + name + "\" " +
+               (extension == ".scr" ? "names a device on Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9)"
+                                    : "does not end in .scr: Windows runs only .scr files as screen savers");
     }
     return std::string();
 }
