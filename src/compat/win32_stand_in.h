@@ -24,6 +24,8 @@ typedef const char* LPCSTR;
 typedef char* LPSTR;
 typedef const char* LPCCH;
 typedef DWORD COLORREF;
+typedef uint16_t LANGID;
+typedef char16_t WCHAR;  // UTF-16, as Windows' own
 typedef struct HWND__* HWND;
 typedef struct HGLOBAL__* HGLOBAL;
 typedef struct HINSTANCE__* HINSTANCE;
@@ -47,6 +49,8 @@ typedef struct HINSTANCE__* HINSTANCE;
 #define MB_OK 0x00000000
 #define MB_ICONINFORMATION 0x00000040
 #define IDOK 1
+
+#define CP_UTF8 65001
 
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_WRITE_THROUGH 0x00000008
@@ -78,7 +82,16 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags);
 // and returns its number, or 0.
 UINT GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT unique, LPSTR name);
 
+// UTF-8 only (CP_UTF8), flags 0: a malformed sequence becomes U+FFFD. With
+// `capacity` 0 returns the units needed; 0 when they do not fit.
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, WCHAR* wide, int capacity);
+
+// The user's display language: 0x0409 unless a test says otherwise.
+LANGID GetUserDefaultUILanguage();
+
 namespace compat {
+
+void SetUserDefaultUILanguage(LANGID language);
 
 // Lets tests see every message box the portable code shows.
 typedef void (*MessageBoxObserver)(const char* text, const char* caption, UINT type);
