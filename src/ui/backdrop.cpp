@@ -6,9 +6,9 @@
 
 #include "actions/wide_text.h"
 #include "package/installer_state.h"
+#include "package/languages.h"
 #include "ui/bitmap.h"
 #include "ui/display_scale.h"
-#include "ui/header_text.h"
 #include "ui/scoped_gdi.h"
 
 #include <math.h>
@@ -169,8 +169,12 @@ void ui::PaintBackdropArea(HDC dc, const RECT& rc)
     PaintDescription(dc, rc);
     if (image == nullptr)
         return;
+    // Where a language reads from the right the logo stands at the right; the
+    // backdrop itself is never mirrored, or the logo would be drawn flipped.
     const int margin = ui::Scaled(kLogoMargin);
-    DrawBitmap(dc, rc.left + margin, rc.top + margin, image, SRCCOPY, instlogo.dwFormat == package::kLogoAlphaMarker);
+    const bool right = package::RightToLeft();
+    DrawBitmap(dc, right ? rc.right - margin : rc.left + margin, rc.top + margin, image, SRCCOPY,
+               instlogo.dwFormat == package::kLogoAlphaMarker, right);
 }
 
 void PaintBackdrop(HWND window, HDC dc)
