@@ -15,6 +15,7 @@
 // Done prompt ("DonePromptBox").
 #define IDC_CREDIT 101
 #define IDC_DONE_TEXT 102
+#define IDC_SETTINGS 105
 
 // Wait box ("WaitBox").
 #define IDC_WAIT_TEXT 101

@@ -4,6 +4,7 @@
 
 #include "actions/child_process.h"
 #include "actions/command_line.h"
+#include "actions/message_text.h"
 #include "actions/temp_file.h"
 #include "package/installer_state.h"
 #include "package/saver_extract.h"
@@ -21,7 +22,7 @@ int RunSaver(HWND window, WCHAR* temporary)
     WCHAR directory[MAX_PATH];
     actions::MakeTempFile(directory, temporary);
     if (!WriteSaverFile(temporary, spath, scrpos)) {
-        MessageBoxA(window, "Write error", "Message", MB_ICONINFORMATION);
+        actions::ShowMessageText(window, package::kMsgPreviewWriteError, MB_ICONINFORMATION);
         return 0;
     }
 
@@ -47,7 +48,7 @@ int RunSaver(HWND window, WCHAR* temporary)
         !actions::AppendCommandPath(commandLine, actions::kCommandLineSize, program) ||
         !actions::AppendCommandText(commandLine, actions::kCommandLineSize, L" /S") ||
         !actions::RunMaximisedAndWait(commandLine)) {
-        MessageBoxA(window, "Process error", "Message", MB_ICONINFORMATION);
+        actions::ShowMessageText(window, package::kMsgPreviewProcessError, MB_ICONINFORMATION);
         return 0;
     }
     // We did not pump messages while the saver ran.

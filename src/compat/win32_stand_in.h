@@ -29,6 +29,8 @@ typedef char16_t WCHAR;
 typedef const WCHAR* LPCWSTR;
 typedef WCHAR* LPWSTR;
 typedef DWORD COLORREF;
+typedef uint16_t LANGID;
+typedef char16_t WCHAR;  // UTF-16, as Windows' own
 typedef struct HWND__* HWND;
 typedef struct HGLOBAL__* HGLOBAL;
 typedef struct HINSTANCE__* HINSTANCE;
@@ -53,6 +55,8 @@ typedef struct HINSTANCE__* HINSTANCE;
 #define MB_OK 0x00000000
 #define MB_ICONINFORMATION 0x00000040
 #define IDOK 1
+
+#define CP_UTF8 65001
 
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_WRITE_THROUGH 0x00000008
@@ -89,7 +93,16 @@ UINT GetTempFileNameW(LPCWSTR directory, LPCWSTR prefix, UINT unique, LPWSTR nam
 // Deletes a file (not a directory).
 BOOL DeleteFileW(LPCWSTR path);
 
+// UTF-8 only (CP_UTF8), flags 0: a malformed sequence becomes U+FFFD. With
+// `capacity` 0 returns the units needed; 0 when they do not fit.
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, WCHAR* wide, int capacity);
+
+// The user's display language: 0x0409 unless a test says otherwise.
+LANGID GetUserDefaultUILanguage();
+
 namespace compat {
+
+void SetUserDefaultUILanguage(LANGID language);
 
 // Lets tests see every message box the portable code shows.
 typedef void (*MessageBoxObserver)(const char* text, const char* caption, UINT type);

@@ -79,12 +79,14 @@ DWORD GrownCapacity(DWORD capacity, DWORD needed)
 
 }  // namespace
 
-HGLOBAL UncompressDataFromDisk(HFILE file, DWORD* length)
+HGLOBAL UncompressDataFromDisk(HFILE file, DWORD* length, DWORD limit)
 {
     package::ScopedGlobalBlock block;
     DWORD capacity = 0;
-    auto append = [&block, &capacity](const unsigned char* bytes, DWORD n, DWORD offset) {
+    auto append = [&block, &capacity, limit](const unsigned char* bytes, DWORD n, DWORD offset) {
         DWORD needed = offset + n;  // InflateStream never lets the total wrap
+        if (needed > limit)
+            return false;
         if (needed > capacity) {
             DWORD grown = block.get() == nullptr ? n : GrownCapacity(capacity, needed);
             HGLOBAL resized = block.get() == nullptr ? GlobalAlloc(kBlockFlags, grown)

@@ -10,7 +10,8 @@
 // inflates to nothing. A stream that ends before zlib sees its end is a failure.
 // The block doubles as output arrives, so loading stays linear in its size even
 // where every resize moves it, and is cut to the exact size before it is returned.
-HGLOBAL UncompressDataFromDisk(HFILE file, DWORD* length);
+// A stream that inflates to more than `limit` bytes is a failure too.
+HGLOBAL UncompressDataFromDisk(HFILE file, DWORD* length, DWORD limit = 0xFFFFFFFFu);
 
 // Inflates *length compressed bytes from `source` and writes the output to
 // `destination` at its current position, gathered into writes of up to 256 KiB.

@@ -13,6 +13,10 @@ package::InstEnd instend;
 DWORD scrpos;
 HGLOBAL doc;
 HGLOBAL image;
+HGLOBAL languages;
+DWORD chosenLanguage;
+DWORD languagePlurals;
+BYTE languageFlags;
 bool silentRun;
 
 void ClearInstallerRecords()
@@ -30,6 +34,11 @@ void ReleaseInstallerBlocks()
         GlobalFree(image);
     if (doc != nullptr)
         GlobalFree(doc);
+    if (languages != nullptr)
+        GlobalFree(languages);
     image = nullptr;
     doc = nullptr;
+    languages = nullptr;
+    chosenLanguage = 0;
+    languageFlags = 0;
 }

@@ -20,6 +20,12 @@ extern package::InstEnd instend;
 extern DWORD scrpos;   // file offset of the saver chunk; 0 when there is none
 extern HGLOBAL doc;    // inflated document, or NULL
 extern HGLOBAL image;  // inflated logo (packed DIB), or NULL
+extern HGLOBAL languages;    // inflated translations (checked), or NULL
+// The translation chosen for the user (languages.h), by offsets in `languages`:
+// of its texts (0 for English) and of its plural forms; and its flags.
+extern DWORD chosenLanguage;
+extern DWORD languagePlurals;
+extern BYTE languageFlags;
 // True for a silent run (/S): nothing may be shown, not even a message box,
 // because nobody may be there to answer it.
 extern bool silentRun;
@@ -28,5 +34,6 @@ extern bool silentRun;
 // first and needs no clearing).
 void ClearInstallerRecords();
 
-// Frees the document and logo blocks and sets them to NULL.
+// Frees the document, logo and translations blocks and sets them to NULL;
+// English is the language again.
 void ReleaseInstallerBlocks();

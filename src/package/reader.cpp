@@ -3,6 +3,7 @@
 #include "package/crc32.h"
 #include "package/inflate_stream.h"
 #include "package/installer_state.h"
+#include "package/languages.h"
 #include "package/package_end.h"
 #include "package/package_format.h"
 #include "package/scoped_handles.h"
@@ -34,13 +35,15 @@ bool SeekTo(HFILE file, DWORD position)
 }
 
 // Reads a chunk's record at the current position and inflates the stream that
-// follows it into a new block, replacing (and freeing) any block of that kind.
-bool LoadInflatedChunk(HFILE file, void* record, DWORD recordSize, DWORD chunkLength, HGLOBAL* slot)
+// follows it into a new block of at most `limit` bytes, replacing (and freeing)
+// any block of that kind.
+bool LoadInflatedChunk(HFILE file, void* record, DWORD recordSize, DWORD chunkLength, HGLOBAL* slot,
+                       DWORD limit = 0xFFFFFFFFu)
 {
-    if (!ReadExactly(file, record, recordSize))
+    if (chunkLength < recordSize || !ReadExactly(file, record, recordSize))
         return false;
     DWORD compressed = chunkLength - recordSize;
-    HGLOBAL block = UncompressDataFromDisk(file, &compressed);
+    HGLOBAL block = UncompressDataFromDisk(file, &compressed, limit);
     if (block == nullptr)
         return false;
     if (*slot != nullptr)
@@ -74,11 +77,18 @@ bool WalkChunks(HFILE file, DWORD pos, const BoundedReader& package)
 
         switch (tag) {
         case kTagDocument:
-            if (length < kDocumentRecordSize || !LoadInflatedChunk(file, &instdoc, kDocumentRecordSize, length, &doc))
+            if (!LoadInflatedChunk(file, &instdoc, kDocumentRecordSize, length, &doc))
                 return false;
             break;
         case kTagLogo:
-            if (length < kLogoRecordSize || !LoadInflatedChunk(file, &instlogo, kLogoRecordSize, length, &image))
+            if (!LoadInflatedChunk(file, &instlogo, kLogoRecordSize, length, &image))
+                return false;
+            break;
+        case kTagLanguages:
+            // Texts of a header without the UTF-8 marker are ANSI, which no
+            // translation is written for: such a package keeps its English.
+            if (HasUtf8Texts(instheader) &&
+                !LoadInflatedChunk(file, frame, sizeof frame, length, &languages, kMaxLanguagesBytes))
                 return false;
             break;
         case kTagSaver:
@@ -138,7 +148,9 @@ int LoadFromOpenFile(HFILE file)
     uint32_t stubCheck = 0;
     if (!ComputeStubCheck(bytes.Prefix(headerPos), &stubCheck) || stubCheck != instend.dwStubCheck)
         return 0;
-    return 1;
+    // The translations are checked as the language is chosen: a damaged chunk is
+    // a damaged installer, not a reason to show half a translation.
+    return SelectLanguage(GetUserDefaultUILanguage()) ? 1 : 0;
 }
 
 }  // namespace

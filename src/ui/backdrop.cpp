@@ -6,9 +6,9 @@
 
 #include "actions/wide_text.h"
 #include "package/installer_state.h"
+#include "package/languages.h"
 #include "ui/bitmap.h"
 #include "ui/display_scale.h"
-#include "ui/header_text.h"
 #include "ui/scoped_gdi.h"
 
 #include <math.h>
@@ -62,40 +62,31 @@ HFONT CreateBackdropFont(int height, BOOL italic, const char* face)
     return CreateFontA(height, 0, 0, 0, 500, italic, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0, face);
 }
 
-// The ANSI and the wide text calls under one name, for the drawing below that
-// is the same for both kinds of header text.
-BOOL TextExtent(HDC dc, const char* text, int length, SIZE* extent)
+// The header's texts as the user reads them: UTF-8 under the marker, else in
+// the system's code page. Drawn through the wide calls either way, so that the
+// font shows them with its glyphs for that code page whatever character set it
+// asks for. The reader terminates the fields only once the header's checksum
+// holds; a damaged header is still painted behind the damage message, so
+// never look past a field.
+int HeaderText(const char* field, int width, WCHAR* wide)
 {
-    return GetTextExtentPointA(dc, text, length, extent);
-}
-BOOL TextExtent(HDC dc, const WCHAR* text, int length, SIZE* extent)
-{
-    return GetTextExtentPoint32W(dc, text, length, extent);
-}
-BOOL TextAt(HDC dc, int x, int y, const char* text, int length)
-{
-    return TextOutA(dc, x, y, text, length);
-}
-BOOL TextAt(HDC dc, int x, int y, const WCHAR* text, int length)
-{
-    return TextOutW(dc, x, y, text, length);
-}
-int TextInBox(HDC dc, const char* text, int length, RECT* box, UINT format)
-{
-    return DrawTextA(dc, text, length, box, format);
-}
-int TextInBox(HDC dc, const WCHAR* text, int length, RECT* box, UINT format)
-{
-    return DrawTextW(dc, text, length, box, format);
+    const UINT codePage = package::HasUtf8Texts(instheader) ? CP_UTF8 : CP_ACP;
+    return actions::FieldToWide(codePage, field, width, wide, width + 1);
 }
 
 // The embossed title, centred: a highlight, a shadow two pixels (at 96 DPI) lower
 // right, and last the shade between them, over both.
-template <typename Char>
-void PaintTitleLayers(HDC dc, const RECT& rc, COLORREF shade, int length, const Char* title)
+void PaintTitle(HDC dc, const RECT& rc, COLORREF start)
 {
+    const COLORREF shade = RGB(GetRValue(start) * 3 / 4, GetGValue(start) * 3 / 4, GetBValue(start) * 3 / 4);
+    ui::ScopedFont font(CreateBackdropFont(ui::Scaled(kTitleHeight), TRUE, "TIMES NEW ROMAN"));
+    ui::ScopedSelectObject fontInDc(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+
+    WCHAR title[sizeof instheader.szTitle + 1];
+    const int length = HeaderText(instheader.szTitle, sizeof instheader.szTitle, title);
     SIZE extent = {0, 0};
-    TextExtent(dc, title, length, &extent);
+    GetTextExtentPoint32W(dc, title, length, &extent);
     const int x = (rc.right - rc.left - extent.cx) / 2;
     const int top = ui::Scaled(kTitleTop);
 
@@ -104,29 +95,8 @@ void PaintTitleLayers(HDC dc, const RECT& rc, COLORREF shade, int length, const 
     for (int layer = 0; layer < 3; ++layer) {
         const int offset = ui::Scaled(offsets[layer]);
         SetTextColor(dc, colours[layer]);
-        TextAt(dc, x + offset, top + offset, title, length);
+        TextOutW(dc, x + offset, top + offset, title, length);
     }
-}
-
-void PaintTitle(HDC dc, const RECT& rc, COLORREF start)
-{
-    const COLORREF shade = RGB(GetRValue(start) * 3 / 4, GetGValue(start) * 3 / 4, GetBValue(start) * 3 / 4);
-    ui::ScopedFont font(CreateBackdropFont(ui::Scaled(kTitleHeight), TRUE, "TIMES NEW ROMAN"));
-    ui::ScopedSelectObject fontInDc(dc, font.get());
-    SetBkMode(dc, TRANSPARENT);
-
-    // The header's text fields are terminated by the reader only once their
-    // checksum holds; a damaged header is still painted behind the damage
-    // message, so never look past a field.
-    const char* title = instheader.szTitle;
-    const int length = actions::FieldLength(title, sizeof instheader.szTitle);
-    if (package::HasUtf8Texts(instheader)) {
-        WCHAR wide[sizeof instheader.szTitle + 1];
-        const int units = actions::ToWide(CP_UTF8, title, length, wide, sizeof wide / sizeof wide[0]);
-        PaintTitleLayers(dc, rc, shade, units, wide);
-        return;
-    }
-    PaintTitleLayers(dc, rc, shade, length, title);
 }
 
 void PaintDescription(HDC dc, const RECT& rc)
@@ -144,15 +114,9 @@ void PaintDescription(HDC dc, const RECT& rc)
     OffsetRect(&box, offset, offset);
     // The whole COLORREF, unlike the gradient and the shade, which use its low three bytes.
     SetTextColor(dc, instheader.crColour);
-    const char* text = instheader.szDescription;
-    const int length = actions::FieldLength(text, sizeof instheader.szDescription);
-    const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
-    if (package::HasUtf8Texts(instheader)) {
-        WCHAR wide[sizeof instheader.szDescription + 1];
-        TextInBox(dc, wide, actions::ToWide(CP_UTF8, text, length, wide, sizeof wide / sizeof wide[0]), &box, format);
-        return;
-    }
-    TextInBox(dc, text, length, &box, format);
+    WCHAR text[sizeof instheader.szDescription + 1];
+    DrawTextW(dc, text, HeaderText(instheader.szDescription, sizeof instheader.szDescription, text), &box,
+              DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
 }
 
 }  // namespace
@@ -169,8 +133,12 @@ void ui::PaintBackdropArea(HDC dc, const RECT& rc)
     PaintDescription(dc, rc);
     if (image == nullptr)
         return;
+    // Where a language reads from the right the logo stands at the right; the
+    // backdrop itself is never mirrored, or the logo would be drawn flipped.
     const int margin = ui::Scaled(kLogoMargin);
-    DrawBitmap(dc, rc.left + margin, rc.top + margin, image, SRCCOPY, instlogo.dwFormat == package::kLogoAlphaMarker);
+    const bool right = package::RightToLeft();
+    DrawBitmap(dc, right ? rc.right - margin : rc.left + margin, rc.top + margin, image, SRCCOPY,
+               instlogo.dwFormat == package::kLogoAlphaMarker, right);
 }
 
 void PaintBackdrop(HWND window, HDC dc)

@@ -69,7 +69,7 @@ bool BlendPremultiplied(HDC dc, int x, int y, int width, int height, const BITMA
 
 }  // namespace
 
-void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD rop, bool blendAlpha)
+void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD rop, bool blendAlpha, bool fromRight)
 {
     DibLayout layout;
     if (!ReadDibLayout(data, size, &layout))
@@ -85,6 +85,8 @@ void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD ro
     memcpy(info.colours, bytes + layout.headerSize, layout.colourCount * sizeof(RGBQUAD));
     const int width = Scaled(layout.width);
     const int height = Scaled(layout.height);
+    if (fromRight)
+        x -= width;
     if (blendAlpha && layout.bitCount == 32 &&
         BlendPremultiplied(dc, x, y, width, height, info.header, bytes + layout.bitsOffset, layout))
         return;
@@ -120,12 +122,12 @@ void DrawPackedDib(HDC dc, int x, int y, const void* data, size_t size, DWORD ro
 
 }  // namespace ui
 
-void DrawBitmap(HDC dc, int x, int y, HGLOBAL block, DWORD rop, bool blendAlpha)
+void DrawBitmap(HDC dc, int x, int y, HGLOBAL block, DWORD rop, bool blendAlpha, bool fromRight)
 {
     if (block == nullptr)
         return;
     package::ScopedGlobalLock lock(block);
     if (lock.data() == nullptr)
         return;
-    ui::DrawPackedDib(dc, x, y, lock.data(), GlobalSize(block), rop, blendAlpha);
+    ui::DrawPackedDib(dc, x, y, lock.data(), GlobalSize(block), rop, blendAlpha, fromRight);
 }

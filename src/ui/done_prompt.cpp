@@ -1,28 +1,44 @@
-// The done prompt: says that the saver is installed and whether it is active.
-// Done is the only way out; Esc is ignored on purpose.
+// The done prompt: says that the saver is installed and whether it is active,
+// and opens Windows' screen saver settings on request. Done is the only way
+// out; Esc is ignored on purpose.
 #include "ui/dialogs.h"
 #include "ui/display_scale.h"
-#include "ui/header_text.h"
 
-#include "package/installer_state.h"
+#include "actions/message_text.h"
 #include "res/resource_ids.h"
+#include "ui/dialog_texts.h"
 
-#include <stdio.h>
 #include <string.h>
 
 HFONT hDoneFont;
 
 namespace {
 
-const char kInstalledFormat[] =
-    "%s has been installed as a Windows screen saver. You can configure this screen saver at any time by "
-    "clicking on Start in the Windows task bar and selecting Settings. Select Control Panel and double-click "
-    "on the Display applet. Select the Screen Saver tab.\n\n";
-const char kActiveFormat[] =
-    "Your new screen saver is active, and will blank your screen after a period of %d minute(s) of inactivity.";
-const char kNotActive[] =
-    "Your new screen saver is not yet active. Open the Screen Saver tab of the Control Panel and select it "
-    "from the Screen Saver combo box.";
+using namespace package;
+
+// In template order: Done, the message, the credit line, its frame, the settings button.
+const BYTE kDoneTexts[] = {kMsgDoneButton, ui::kOwnText | ui::kGrowDown, kMsgCredit | ui::kGrowDown, ui::kKeepText,
+                           kMsgSettingsButton | ui::kGrowRight};
+
+// Windows' Screen Saver Settings, the one way there on every version from Vista
+// on. Started by full path from the system directory, so that no control.exe
+// lying beside the installer runs; the prompt does not wait for it.
+void OpenScreenSaverSettings()
+{
+    static const WCHAR kArguments[] = L"\\control.exe\" desk.cpl,,@screensaver";
+    WCHAR command[MAX_PATH + sizeof kArguments / sizeof kArguments[0]] = L"\"";
+    const UINT length = GetSystemDirectoryW(command + 1, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    memcpy(command + 1 + length, kArguments, sizeof kArguments);
+    static STARTUPINFOW startup;
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
 
 void OnInitDialog(HWND hDlg, int choice)
 {
@@ -33,15 +49,12 @@ void OnInitDialog(HWND hDlg, int choice)
                             "ARIAL");
     SendDlgItemMessageA(hDlg, IDC_CREDIT, WM_SETFONT, WPARAM(hDoneFont), 0);
 
-    char message[8192];
-    snprintf(message, sizeof message, kInstalledFormat, instheader.szTitle);
-    char state[264];
-    if (choice & kMakeDefaultBit)
-        snprintf(state, sizeof state, kActiveFormat, choice & kMinutesMask);
-    else
-        snprintf(state, sizeof state, "%s", kNotActive);
-    strncat(message, state, sizeof message - strlen(message) - 1);
-    ui::SetHeaderDlgItemText(hDlg, IDC_DONE_TEXT, message);
+    // The installed paragraph, then the state sentence.
+    static WCHAR message[2 * actions::kMessageUnits];
+    const int length = actions::MessageText(kMsgInstalled, message, actions::kMessageUnits);
+    actions::MessageText((choice & kMakeDefaultBit) ? kMsgActive : kMsgNotActive, message + length,
+                         actions::kMessageUnits, unsigned(choice & kMinutesMask));
+    ui::ShowDialogTexts(hDlg, kDoneTexts, sizeof kDoneTexts, message);
 
     SetFocus(GetDlgItem(hDlg, IDOK));
     CentreWindow(hDlg);
@@ -63,12 +76,12 @@ INT_PTR CALLBACK DonePromptProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM l
         OnInitDialog(hDlg, int(lParam));
     else if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
         OnDone(hDlg);
+    else if (message == WM_COMMAND && LOWORD(wParam) == IDC_SETTINGS)
+        OpenScreenSaverSettings();
     return FALSE;
 }
 
 int DoDonePrompt(HWND hwndOwner, int choice)
 {
-    INT_PTR result = DialogBoxParamA(hInst, "DonePromptBox", hwndOwner, DonePromptProc, LPARAM(choice));
-    UpdateWindow(hwndOwner);
-    return int(result);
+    return int(ui::ShowDialog("DonePromptBox", hwndOwner, DonePromptProc, LPARAM(choice)));
 }

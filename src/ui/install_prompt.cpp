@@ -1,22 +1,28 @@
 // The install prompt: proposes the package's timeout and the make-default box,
 // offers a preview, and returns the install choice.
 #include "ui/dialogs.h"
-#include "ui/header_text.h"
 
 #include "actions/preview.h"
 #include "package/installer_state.h"
+#include "package/messages.h"
 #include "res/resource_ids.h"
 #include "ui/app_globals.h"
+#include "ui/dialog_texts.h"
 
 #include <commctrl.h>
 #include <stdio.h>
 
 namespace {
 
-const char kPromptFormat[] =
-    "You are about to install %s as a Windows screen saver. Click on Proceed to complete the installation "
-    "or on Cancel to abort.\n\nClick on Preview to view the screen saver prior to installing it. Note that "
-    "your mouse must remain stationary after you click on Preview until you wish to terminate the preview.";
+using namespace package;
+
+// In template order: Install, Cancel, the check box, the prompt, the label
+// before the minutes, the edit, the up-down, the label after it, Preview.
+const BYTE kPromptTexts[] = {
+    kMsgInstallButton,           kMsgCancelButton, kMsgMakeDefault | ui::kGrowDown, kMsgInstallPrompt | ui::kGrowDown,
+    kMsgWaitTime | ui::kGrowRight, ui::kKeepText,    ui::kKeepText,                  kMsgMinutesLabel | ui::kGrowRight,
+    kMsgPreviewButton,
+};
 
 // The up-down carries its range and first position in its window text, "min,max,pos".
 void ApplySpinConfiguration(HWND hDlg)
@@ -42,9 +48,7 @@ void OnInitDialog(HWND hDlg)
     SendDlgItemMessageA(hDlg, IDC_MAKE_DEFAULT, BM_SETCHECK, commandSwitches.noActivate ? BST_UNCHECKED : BST_CHECKED,
                         0);
 
-    char prompt[8192];
-    snprintf(prompt, sizeof prompt, kPromptFormat, instheader.szTitle);
-    ui::SetHeaderDlgItemText(hDlg, IDC_PROMPT_TEXT, prompt);
+    ui::ShowDialogTexts(hDlg, kPromptTexts, sizeof kPromptTexts);
     SetFocus(GetDlgItem(hDlg, IDOK));
     CentreWindow(hDlg);
 }
@@ -93,7 +97,5 @@ INT_PTR CALLBACK InstallPromptProc(HWND hDlg, UINT message, WPARAM wParam, LPARA
 
 int DoInstallPrompt(HWND hwndOwner)
 {
-    INT_PTR result = DialogBoxParamA(hInst, "InstallPromptBox", hwndOwner, InstallPromptProc, 0);
-    UpdateWindow(hwndOwner);
-    return int(result);
+    return int(ui::ShowDialog("InstallPromptBox", hwndOwner, InstallPromptProc, 0));
 }

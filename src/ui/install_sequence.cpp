@@ -8,37 +8,31 @@
 #include "actions/default_saver.h"
 #include "actions/document.h"
 #include "actions/exit_status.h"
+#include "actions/message_text.h"
 #include "actions/saver_path.h"
 #include "package/installer_state.h"
 #include "package/saver_extract.h"
 #include "res/resource_ids.h"
 #include "ui/app_globals.h"
+#include "ui/dialog_texts.h"
 #include "ui/dialogs.h"
-#include "ui/header_text.h"
 #include "ui/message_boxes.h"
 #include "ui/own_package.h"
-
-#include <stdio.h>
 
 namespace {
 
 unsigned installStatus = actions::kStatusInstallFailure;
 
-// The modeless wait box from its template; NULL if it cannot be made, and the
-// installation goes on without it.
-HWND ShowWaitBox(HWND window, HGLOBAL* loaded)
+// The modeless wait box from its template, its text set as it is created; NULL
+// if it cannot be made, and the installation goes on without it.
+HWND ShowWaitBox(HWND window)
 {
-    HRSRC found = FindResourceA(hInst, "WaitBox", RT_DIALOG);
-    *loaded = found ? LoadResource(hInst, found) : nullptr;
-    void* dialogTemplate = *loaded ? LockResource(*loaded) : nullptr;
+    LPCDLGTEMPLATEA dialogTemplate = ui::DialogTemplate("WaitBox");
     if (dialogTemplate == nullptr)
         return nullptr;
-    HWND box = CreateDialogIndirectParamA(hInst, static_cast<LPCDLGTEMPLATEA>(dialogTemplate), window, WaitProc, 0);
+    HWND box = CreateDialogIndirectParamA(hInst, dialogTemplate, window, WaitProc, 0);
     if (box == nullptr)
         return nullptr;
-    char text[MAX_PATH];
-    snprintf(text, sizeof text, "Installing %s\r\nPlease wait...", instheader.szTitle);
-    ui::SetHeaderDlgItemText(box, IDC_WAIT_TEXT, text);
     // What follows takes no messages until the box is closed again: draw it now,
     // and let the box's own messages through once, which is when Wine puts the
     // drawing on the screen; otherwise it stays an empty frame.
@@ -84,18 +78,15 @@ LRESULT OnStartInstall(HWND window)
     } else if (choice > 0) {
         // (-1: the prompt could not be shown, so nobody agreed to anything, and
         // the status stays a failure.)
-        HGLOBAL waitTemplate = nullptr;
-        HWND waitBox = ShowWaitBox(window, &waitTemplate);
+        HWND waitBox = ShowWaitBox(window);
 
         installStatus = InstallSaver(window, choice);
         if (installStatus != actions::kStatusInstalled)
-            ShowMessage(window, "There has been an error writing your screen saver.");
+            actions::ShowMessageText(window, package::kMsgWriteError, MB_ICONINFORMATION);
 
         Sleep(1000);  // the wait box stays up long enough to be read
         if (waitBox != nullptr)
             EndDialog(waitBox, 1);
-        if (waitTemplate != nullptr)
-            FreeResource(waitTemplate);
         if (doc != nullptr)
             DisplayDocument(window);
         DoDonePrompt(window, choice);

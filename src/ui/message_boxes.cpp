@@ -2,9 +2,6 @@
 // or in runs that make none: the command line's, and those of removing.
 #include "ui/message_boxes.h"
 
-#include "actions/wide_text.h"
-#include "package/installer_state.h"
-
 #include <stdio.h>
 
 const char kDamagedMessage[] = "FATAL ERROR\n\nThis installer has been damaged.";
@@ -38,15 +35,6 @@ const char kHelp[] =
 void ShowMessage(HWND owner, const char* text)
 {
     MessageBoxA(owner, text, kCaption, MB_ICONINFORMATION);
-}
-
-int ShowTitleMessage(const char* text, UINT type)
-{
-    if (!package::HasUtf8Texts(instheader))
-        return MessageBoxA(nullptr, text, kCaption, type);
-    WCHAR wide[512];
-    actions::FieldToWide(CP_UTF8, text, sizeof wide / sizeof wide[0] - 1, wide, sizeof wide / sizeof wide[0]);
-    return MessageBoxW(nullptr, wide, L"Message", type);
 }
 
 void ShowSwitchHelp()

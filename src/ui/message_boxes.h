@@ -1,4 +1,5 @@
-// The stub's message boxes: captioned "Message", as every box of the stub is.
+// The stub's boxes shown before its package is verified, and so in English:
+// captioned "Message", as every box of the stub is.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +11,6 @@ extern const char kPathTooLongMessage[];
 
 // A box with the information icon and OK.
 void ShowMessage(HWND owner, const char* text);
-
-// A box owned by no window whose text was formatted around the header's title:
-// shown through the wide call when the header's texts are UTF-8. Returns the
-// button pressed.
-int ShowTitleMessage(const char* text, UINT type);
 
 // "/?": the switches and the exit statuses.
 void ShowSwitchHelp();

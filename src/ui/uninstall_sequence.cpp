@@ -4,6 +4,7 @@
 
 #include "actions/apps_entry.h"
 #include "actions/exit_status.h"
+#include "actions/message_text.h"
 #include "actions/removal.h"
 #include "package/installer_state.h"
 #include "package/reader.h"
@@ -11,27 +12,22 @@
 #include "ui/message_boxes.h"
 #include "ui/own_package.h"
 
-#include <stdio.h>
 
 namespace {
 
-const char kRebootNote[] = "\n\nIt was in use: its last file goes when Windows restarts.";
-
 unsigned LoadedRemoval()
 {
-    char text[512];
-    snprintf(text, sizeof text, "Remove %s from this computer?", instheader.szTitle);
-    if (!silentRun && ShowTitleMessage(text, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    using namespace package;
+    if (!silentRun && actions::ShowMessageText(nullptr, kMsgRemoveQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return actions::kStatusUserCancelled;
     unsigned status = actions::RemoveSaver();
     if (silentRun)
         return status;
-    if (status == actions::kStatusInstallFailure)
-        snprintf(text, sizeof text, "There has been an error removing %s.", instheader.szTitle);
-    else
-        snprintf(text, sizeof text, "%s has been removed from this computer.%s", instheader.szTitle,
-                 status == actions::kStatusRebootRequired ? kRebootNote : "");
-    ShowTitleMessage(text, MB_ICONINFORMATION);
+    actions::ShowMessageText(nullptr,
+                             status == actions::kStatusInstallFailure   ? kMsgRemoveError
+                             : status == actions::kStatusRebootRequired ? kMsgRemovedAtRestart
+                                                                        : kMsgRemoved,
+                             MB_ICONINFORMATION);
     return status;
 }
 

@@ -13,6 +13,9 @@
 //   e2e_driver wide-text HWND [ID]              the same read with the wide calls, so that
 //                                               any script comes through (as \uXXXX escapes)
 //   e2e_driver rect HWND                        window and client rectangles
+//   e2e_driver fit HWND                         for each control of the dialog HWND, the room its
+//                                               text needs in the system's message font: wrapped
+//                                               at the control's width, and on one line
 //   e2e_driver press HWND ID                    post WM_COMMAND(ID, BN_CLICKED) to HWND
 //   e2e_driver close HWND                       post WM_CLOSE to HWND (as Alt+F4 would)
 //   e2e_driver click HWND ID                    BM_CLICK on control ID (a check box)
@@ -151,14 +154,20 @@ std::string WindowText(HWND hwnd)
     return std::string(buffer, strnlen(buffer, sizeof buffer));
 }
 
-std::string WideWindowText(HWND hwnd)
+std::wstring WideText(HWND hwnd)
 {
     wchar_t buffer[8192] = L"";
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, sizeof buffer / sizeof buffer[0], reinterpret_cast<LPARAM>(buffer),
                              SMTO_ABORTIFHUNG, 5000, &copied))
-        return JsonWide(L"", 0);
-    return JsonWide(buffer, wcsnlen(buffer, sizeof buffer / sizeof buffer[0]));
+        return std::wstring();
+    return std::wstring(buffer, wcsnlen(buffer, sizeof buffer / sizeof buffer[0]));
+}
+
+std::string WideWindowText(HWND hwnd)
+{
+    std::wstring text = WideText(hwnd);
+    return JsonWide(text.data(), text.size());
 }
 
 std::string ClassName(HWND hwnd)
@@ -206,8 +215,10 @@ std::string DescribeControls(HWND dialog)
         out += ",\"id\":" + Number(DWORD(GetDlgCtrlID(child)) & 0xFFFF);
         out += ",\"class\":" + JsonString(ClassName(child));
         out += ",\"text\":" + JsonString(WindowText(child));
+        out += ",\"wide\":" + WideWindowText(child);
         out += ",\"rect\":" + JsonRect(r);
         out += ",\"style\":" + Number(DWORD(GetWindowLongA(child, GWL_STYLE)));
+        out += ",\"exstyle\":" + Number(DWORD(GetWindowLongA(child, GWL_EXSTYLE)));
         out += ",\"visible\":" + std::string(IsWindowVisible(child) ? "true" : "false");
         DWORD_PTR check = 0;
         SendMessageTimeoutA(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &check);
@@ -388,6 +399,48 @@ int CommandRect(int argc, char** argv)
     if (!IsWindow(hwnd))
         return Fail(kTimedOut, "no such window");
     return Print(DescribeWindow(hwnd));
+}
+
+// Font handles do not cross processes: the texts are measured in the font the
+// stub gives every control when a translation is active, made here the same way.
+int CommandFit(int argc, char** argv)
+{
+    if (argc < 3)
+        return kUsage;
+    HWND dialog = ParseWindow(argv[2]);
+    if (!IsWindow(dialog))
+        return Fail(kTimedOut, "no such window");
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return Fail(kFailed, "SystemParametersInfoW failed");
+    HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    std::string out = "\"controls\":[";
+    const char* separator = "";
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT client = {};
+        GetClientRect(child, &client);
+        std::wstring text = WideText(child);
+        // A check box's text stands beside its box.
+        const LONG type = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
+        const bool checkBox = ClassName(child) == "Button" && (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX);
+        RECT wrapped = {0, 0, client.right - (checkBox ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0), 0};
+        RECT line = {0, 0, 0, 0};
+        DrawTextW(dc, text.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        DrawTextW(dc, text.c_str(), -1, &line, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        out += separator + std::string("{\"id\":") + Number(DWORD(GetDlgCtrlID(child)) & 0xFFFF);
+        separator = ",";
+        out += ",\"class\":" + JsonString(ClassName(child));
+        out += ",\"size\":[" + Number(DWORD(client.right)) + "," + Number(DWORD(client.bottom)) + "]";
+        out += ",\"wrapped\":[" + Number(DWORD(wrapped.right)) + "," + Number(DWORD(wrapped.bottom)) + "]";
+        out += ",\"line\":[" + Number(DWORD(line.right)) + "," + Number(DWORD(line.bottom)) + "]}";
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    return Print(out + "]");
 }
 
 int CommandPress(int argc, char** argv)
@@ -732,6 +785,8 @@ int main()
         status = CommandWideText(argc, argv);
     else if (strcmp(command, "rect") == 0)
         status = CommandRect(argc, argv);
+    else if (strcmp(command, "fit") == 0)
+        status = CommandFit(argc, argv);
     else if (strcmp(command, "press") == 0)
         status = CommandPress(argc, argv);
     else if (strcmp(command, "close") == 0)

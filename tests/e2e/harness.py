@@ -152,6 +152,9 @@ class Harness:
         self.processes = []
         self.prefix = None
         self.counter = 0
+        # The Unix locale of the programs started from now on, e.g. "de_AT.UTF-8":
+        # Wine takes each process's display language from it. None: the caller's.
+        self.locale = None
 
     # -- set-up and tear-down ------------------------------------------------
 
@@ -245,6 +248,8 @@ class Harness:
         env.update(WINEPREFIX=str(prefix or self.prefix), WINEARCH=WINEARCH, WINEDEBUG="-all",
                    WINEDLLOVERRIDES="mscoree,mshtml=")
         env.pop("WAYLAND_DISPLAY", None)
+        if self.locale is not None:
+            env["LC_ALL"] = self.locale
         if self.display is None:
             env.pop("DISPLAY", None)
         else:

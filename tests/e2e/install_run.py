@@ -11,6 +11,7 @@ the probe's log) and one run of an installer from its install prompt to its end.
 
 import json
 import os
+import time
 import unittest
 
 import harness
@@ -18,7 +19,7 @@ import installer_writer
 
 IDOK, IDCANCEL = 1, 2
 IDC_MAKE_DEFAULT, IDC_PROMPT_TEXT, IDC_MINUTES, IDC_PREVIEW, IDC_MINUTES_SPIN = 101, 102, 103, 104, 10103
-IDC_CREDIT, IDC_DONE_TEXT = 101, 102
+IDC_CREDIT, IDC_DONE_TEXT, IDC_SETTINGS = 101, 102, 105
 IDC_WAIT_TEXT = 101
 VK_ESCAPE = 0x1B
 NO_ID = 0xFFFF
@@ -28,13 +29,11 @@ PROMPT_FORMAT = (
     "on Cancel to abort.\n\nClick on Preview to view the screen saver prior to installing it. Note that your "
     "mouse must remain stationary after you click on Preview until you wish to terminate the preview.")
 INSTALLED_FORMAT = (
-    "%s has been installed as a Windows screen saver. You can configure this screen saver at any time by "
-    "clicking on Start in the Windows task bar and selecting Settings. Select Control Panel and double-click "
-    "on the Display applet. Select the Screen Saver tab.\n\n")
+    "%s has been installed as a Windows screen saver. You can change its settings at any time with the Screen "
+    "saver settings button, or later by searching Windows for \"screen saver\".\n\n")
 ACTIVE_FORMAT = ("Your new screen saver is active, and will blank your screen after a period of %d minute(s) "
                  "of inactivity.")
-NOT_ACTIVE = ("Your new screen saver is not yet active. Open the Screen Saver tab of the Control Panel and "
-              "select it from the Screen Saver combo box.")
+NOT_ACTIVE = "Your new screen saver is not yet active. Click Screen saver settings and choose it from the list."
 WAIT_FORMAT = "Installing %s\r\nPlease wait..."
 WAIT_BUFFER = 260
 WRITE_ERROR = "There has been an error writing your screen saver."
@@ -105,6 +104,20 @@ class InstallSession:
         self.run_windows_program("reg", "add", "HKCR\\.doc", "/ve", "/d", "e2edoc", "/f")
         self.run_windows_program("reg", "add", "HKCR\\e2edoc\\shell\\open\\command", "/ve", "/d",
                                  '"C:\\%s" "%%1"' % VIEWER, "/f")
+
+    def record_control_panel(self):
+        """Makes the probe the system's control.exe, which Wine would otherwise
+        run from its built-ins whatever lies in system32."""
+        (self.windows_dir / "system32" / "control.exe").write_bytes(self.probe)
+        self.run_windows_program("reg", "add", "HKCU\\Software\\Wine\\DllOverrides", "/v", "control.exe", "/d",
+                                 "native", "/f")
+
+    def wait_for_probe_runs(self, count):
+        """The probe's runs once there are `count` of them (or the wait is over)."""
+        deadline = time.monotonic() + harness.DEFAULT_WAIT
+        while len(self.probe_runs()) < count and time.monotonic() < deadline:
+            time.sleep(0.05)
+        return self.probe_runs()
 
     def clear_probe_log(self):
         (self.drive_c / PROBE_LOG).unlink(missing_ok=True)
@@ -211,7 +224,8 @@ class InstallRun:
 
     def done_prompt(self):
         done = self.h.driver("dialog", self.pid, "--control", IDC_DONE_TEXT, "--not", self.prompt["hwnd"])
-        self.test.assertEqual([c["id"] for c in done["controls"]], [IDOK, IDC_DONE_TEXT, IDC_CREDIT, NO_ID])
+        self.test.assertEqual([c["id"] for c in done["controls"]],
+                              [IDOK, IDC_DONE_TEXT, IDC_CREDIT, NO_ID, IDC_SETTINGS])
         self.test.assertEqual(done["owner"], self.window["hwnd"])
         self.test.assertTrue(centred(done["rect"]), done["rect"])
         return done

@@ -4,6 +4,7 @@ bitmaps they show, or PNG files for the packer to turn into one. Small on
 purpose, so the tests do not depend on the packer unless they test it."""
 
 import pathlib
+import re
 import struct
 import sys
 import zlib
@@ -92,12 +93,62 @@ def _chunk(tag, record_size, fields, stream):
     return bytes(record) + stream
 
 
+SOURCE_DIR = pathlib.Path(__file__).resolve().parents[2]
+PLURAL_FORMS = ("zero", "one", "two", "few", "many", "other")  # as the chunk stores them
+PLURAL_COUNTS = 99
+
+
+def message_keys():
+    """The keys of the stub's texts in message-id order, from the stub's own table."""
+    table = (SOURCE_DIR / "src" / "package" / "messages.h").read_text(encoding="utf-8")
+    return re.findall(r'X\(kMsg\w+,\s*"(\w+)"', table)
+
+
+def read_language_file(path):
+    """The "key = text" lines of a language file, escapes resolved; plural
+    forms keep their key, as "active[one]"."""
+    entries = {}
+    for line in pathlib.Path(path).read_text(encoding="utf-8-sig").splitlines():
+        if not line.strip() or line.lstrip().startswith("#"):
+            continue
+        key, _, text = line.partition("=")
+        entries[key.strip()] = re.sub(r"\\(.)", lambda m: "\n" if m.group(1) == "n" else m.group(1), text.strip())
+    return entries
+
+
+def languages_stream(languages):
+    """The translations chunk's stream (package_format.h). Each language is a
+    dict: "tag", "langids", "rtl", "plural" (count -> form name) and "texts"
+    (key or "key[form]" -> text; the description keys of a language file are
+    left out)."""
+    keys = message_keys()
+    body = struct.pack("<H", len(languages))
+    for language in languages:
+        tag = language["tag"].encode("ascii")
+        record = bytes([len(tag)]) + tag + bytes([1 if language["rtl"] else 0, len(language["langids"])])
+        record += b"".join(struct.pack("<H", langid) for langid in language["langids"])
+        record += bytes(PLURAL_FORMS.index(language["plural"](n)) for n in range(1, PLURAL_COUNTS + 1))
+        texts = []
+        for key, text in language["texts"].items():
+            name, form = re.fullmatch(r"(\w+)(?:\[(\w+)\])?", key).groups()
+            if name in keys:
+                data = text.encode("utf-8")
+                texts.append(struct.pack("<BBH", keys.index(name), PLURAL_FORMS.index(form or "other"), len(data)) +
+                             data)
+        record += struct.pack("<H", len(texts)) + b"".join(texts)
+        body += struct.pack("<I", len(record)) + record
+    return zlib.compress(body, 9)
+
+
 def build_installer(stub, title="Test Saver", description="", colour=0x000000, timeout=10,
                     saver=b"MZ saver", saver_name="TESTSAVR.SCR", document=None, logo=None, utf8=False,
-                    logo_alpha=False, app=None):
+                    logo_alpha=False, app=None, languages=None):
     """Returns the bytes of an installer: `stub` followed by a well-formed package.
     With `logo_alpha` the logo record carries the marker that has it blended;
-    `app`, (publisher, version, URL), asks for an Apps & features entry."""
+    `app`, (publisher, version, URL), asks for an Apps & features entry;
+    `languages` (see languages_stream) adds translations, which count only in a
+    header whose texts are marked UTF-8, as they then are."""
+    utf8 = utf8 or languages is not None
     header = header_record(title, description, colour, timeout, utf8)
     chunks = [header]
     if app is not None:
@@ -110,6 +161,8 @@ def build_installer(stub, title="Test Saver", description="", colour=0x000000, t
                              zlib.compress(document, 9)))
     if logo is not None:
         chunks.append(_chunk(b"ilgo", LOGO_SIZE, [(8, b"alph")] if logo_alpha else [], zlib.compress(logo, 9)))
+    if languages is not None:
+        chunks.append(_chunk(b"ilng", 8, [], languages_stream(languages)))
     body = b"".join(chunks)
     distance = len(body) + TRAILER_SIZE
     trailer = struct.pack("<4sIIIII32x", b"iend", TRAILER_SIZE, 0, distance ^ HEADER_DISTANCE_MASK,

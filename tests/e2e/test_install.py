@@ -7,12 +7,11 @@ before and after themselves."""
 
 import os
 import random
-import time
 
 import harness
 import install_run
 from install_run import IDC_CREDIT, IDC_DONE_TEXT, IDC_MAKE_DEFAULT, IDC_MINUTES, IDC_MINUTES_SPIN
-from install_run import IDC_PREVIEW, IDC_PROMPT_TEXT, IDC_WAIT_TEXT, IDCANCEL, IDOK, NO_ID, VK_ESCAPE
+from install_run import IDC_PREVIEW, IDC_PROMPT_TEXT, IDC_SETTINGS, IDC_WAIT_TEXT, IDCANCEL, IDOK, NO_ID, VK_ESCAPE
 
 H = None
 SESSION = None
@@ -21,6 +20,7 @@ SESSION = None
 def setUpModule():
     global H, SESSION
     H, SESSION = install_run.open_module_session("install")
+    SESSION.record_control_panel()
 
 
 def tearDownModule():
@@ -85,6 +85,17 @@ class Installation(install_run.InstallTestCase):
         self.assertTrue(shown.upper().endswith(".DOC"), shown)
         self.assertEqual(bytes.fromhex(viewer["arg1_bytes"]), document, "the viewer was given the document")
         self.assertFalse(SESSION.host_path(shown).exists(), "the temporary document is removed")
+
+        # The settings button opens Windows' Screen Saver Settings and leaves the prompt up.
+        self.assertEqual(run.control(done, IDC_SETTINGS)["text"], "Screen saver &settings")
+        SESSION.clear_probe_log()
+        H.driver("press", done["hwnd"], IDC_SETTINGS)
+        runs = SESSION.wait_for_probe_runs(1)
+        self.assertEqual(len(runs), 1, "control.exe ran once")
+        self.assertEqual(runs[0]["self"].lower(), "c:\\windows\\system32\\control.exe")
+        self.assertEqual(runs[0]["args"], ["desk.cpl,,@screensaver"], runs[0]["command"])
+        H.driver("idle", done["hwnd"])
+        self.assertTrue(H.driver("rect", done["hwnd"])["visible"], "the done prompt stays open")
 
         # Esc, as a key and as the command it becomes, leaves the done prompt up.
         self.assertEqual(H.driver("key", done["hwnd"], VK_ESCAPE)["focus"], run.control(done, IDOK)["hwnd"])
@@ -155,9 +166,7 @@ class Installation(install_run.InstallTestCase):
         SESSION.saver_settings(0, 300)
         run = self.start("preview", title=title, timeout=3, saver_name=name)
         run.prompt_press(IDC_PREVIEW)
-        deadline = time.monotonic() + harness.DEFAULT_WAIT
-        while not SESSION.probe_runs() and time.monotonic() < deadline:
-            time.sleep(0.05)
+        SESSION.wait_for_probe_runs(1)
         H.driver("idle", run.prompt["hwnd"])  # the preview has returned
         runs = SESSION.probe_runs()
         self.assertEqual(len(runs), 1, "the saver ran once")

@@ -1,6 +1,7 @@
 // libFuzzer target: any byte string, taken as an installer file, must be refused
 // or accepted without a sanitizer report; an accepted one must extract to exactly
 // what zlib makes of its saver stream, or fail and leave no file at all.
+#include "fuzz/every_text.h"
 #include "fuzz/expected_saver.h"
 #include "package/installer_state.h"
 #include "package/package_format.h"
@@ -114,7 +115,10 @@ void Check(const fuzzsupport::Bytes& installer)
     scrpos = 0;
     int loaded = LoadInstaller(nullptr, compat::WideFromUtf8(g_exe).c_str());
     DWORD offset = scrpos;
+    const char* texts = loaded == 1 ? fuzzsupport::SpeakEveryText() : nullptr;
     ReleaseInstallerBlocks();
+    if (texts != nullptr)
+        Fail(texts);
     if (loaded != 0 && loaded != 1)
         Fail("the reader returned neither 0 nor 1");
     if (loaded == 0)

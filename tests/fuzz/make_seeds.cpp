@@ -1,7 +1,8 @@
 // Writes the fuzz target's seed corpus: small, valid installers of every shape
-// the reader knows (with and without document and logo, chunks in other orders,
-// chunks of unknown kinds, a long header, stored blocks). The seeds are kept in
+// the reader knows (with and without document, logo and translations, chunks in
+// other orders, chunks of unknown kinds, a long header, stored blocks). The seeds are kept in
 // tests/fuzz/seeds; run `make_fuzz_seeds DIR` to make them again.
+#include "package/messages.h"
 #include "package/package_format.h"
 #include "support/package_builder.h"
 
@@ -41,6 +42,24 @@ Bytes SmallSaver(uint32_t seed)
     Bytes text = testsupport::CompressibleBytes(600);
     saver.insert(saver.end(), text.begin(), text.end());
     return saver;
+}
+
+// Translations as a hostile packer might write them: format directives, another
+// text's placeholder, plural forms the table names but the texts lack, an id
+// the stub does not know; and a right-to-left one.
+Bytes HostileTranslations()
+{
+    testsupport::Translation de{"de", {0x0407}, 0, std::vector<uint8_t>(kPluralCounts, kPluralFew), {}};
+    de.plurals[0] = kPluralOne;
+    de.texts = {{kMsgCaption, kPluralOther, "%s%n%x"},
+                {kMsgInstallPrompt, kPluralOther, "{minutes} {title} {title"},
+                {kMsgActive, kPluralOne, "{title} {minutes}"},
+                {kMsgWait, kPluralOther, "\xc3\xa4 {title}\xff"},
+                {200, kPluralOther, "later"}};
+    testsupport::Translation ar{"ar", {0x0401, 0x0001}, kLanguageRightToLeft,
+                                std::vector<uint8_t>(kPluralCounts, kPluralMany),
+                                {{kMsgCaption, kPluralOther, "\xd8\xb1\xd8\xb3\xd8\xa7\xd9\x84\xd8\xa9"}}};
+    return testsupport::TranslationsBlock({de, ar});
 }
 
 PackageBuilder Base()
@@ -92,6 +111,7 @@ int main(int argc, char** argv)
     ok &= Write(dir, "empty_saver", Base().Saver({}));
     ok &= Write(dir, "header_and_trailer", Base());
     ok &= Write(dir, "early_trailer", Base().Saver(SmallSaver(21)).Raw(kTagEnd, 56, {}).Logo(TinyLogo()));
+    ok &= Write(dir, "languages", Base().Saver(SmallSaver(23)).Languages(HostileTranslations()));
     ok &= Write(dir, "empty_stub", Base().Stub({}).Saver(SmallSaver(22)).Document(document));
     return ok ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "fuzz/sweep_runner.h"
 
+#include "fuzz/every_text.h"
 #include "fuzz/expected_saver.h"
 #include "package/installer_state.h"
 #include "package/package_format.h"
@@ -59,7 +60,10 @@ int SweepRunner::Run(const Bytes& installer, const std::string& what)
     ResetReader();
     int loaded = LoadInstaller(nullptr, testsupport::Wide(exe_).c_str());
     uint32_t offset = scrpos;
+    const char* texts = loaded == 1 ? SpeakEveryText() : nullptr;
     ReleaseInstallerBlocks();
+    if (texts != nullptr)
+        Violation(what, texts);
     if (loaded != 0 && loaded != 1) {
         Violation(what, "reader returned " + std::to_string(loaded));
         return loaded;

@@ -199,6 +199,43 @@ PackageBuilder& PackageBuilder::Raw(uint32_t tag, size_t recordSize, const Bytes
     return *this;
 }
 
+PackageBuilder& PackageBuilder::Languages(const Bytes& block)
+{
+    memcpy(header_.abTextMarker, kUtf8TextMarker, sizeof kUtf8TextMarker);
+    return Raw(kTagLanguages, 8, Deflate(block));
+}
+
+Bytes TranslationsBlock(const std::vector<Translation>& translations)
+{
+    auto u16 = [](Bytes& out, size_t value) {
+        out.push_back(uint8_t(value));
+        out.push_back(uint8_t(value >> 8));
+    };
+    Bytes out;
+    u16(out, translations.size());
+    for (const Translation& t : translations) {
+        Bytes record = {uint8_t(t.tag.size())};
+        record.insert(record.end(), t.tag.begin(), t.tag.end());
+        record.push_back(t.flags);
+        record.push_back(uint8_t(t.langids.size()));
+        for (uint16_t id : t.langids)
+            u16(record, id);
+        record.insert(record.end(), t.plurals.begin(), t.plurals.end());
+        u16(record, t.texts.size());
+        for (const Translation::Text& text : t.texts) {
+            record.push_back(text.id);
+            record.push_back(text.form);
+            u16(record, text.utf8.size());
+            record.insert(record.end(), text.utf8.begin(), text.utf8.end());
+        }
+        Bytes length(4);
+        PutU32(length, 0, uint32_t(record.size()));
+        out.insert(out.end(), length.begin(), length.end());
+        out.insert(out.end(), record.begin(), record.end());
+    }
+    return out;
+}
+
 PackageBuilder& PackageBuilder::AlignEnd(uint32_t multiple)
 {
     alignment_ = multiple;

@@ -24,6 +24,23 @@ Bytes StoredZlib(const Bytes& data);
 void PutU32(Bytes& bytes, size_t offset, uint32_t value);
 uint32_t GetU32(const Bytes& bytes, size_t offset);
 
+// One translation of the "ilng" chunk, in the fields its layout stores.
+struct Translation {
+    struct Text {
+        uint8_t id;  // a message id (messages.h), or one the stub does not know
+        uint8_t form;
+        std::string utf8;
+    };
+    std::string tag;
+    std::vector<uint16_t> langids;
+    uint8_t flags = 0;
+    std::vector<uint8_t> plurals = std::vector<uint8_t>(package::kPluralCounts, package::kPluralOther);
+    std::vector<Text> texts;
+};
+
+// The translations as the chunk's stream inflates to them.
+Bytes TranslationsBlock(const std::vector<Translation>& translations);
+
 struct ChunkSpec {
     uint32_t tag;
     Bytes bytes;  // the whole chunk, record included; dwLength is already set
@@ -51,6 +68,9 @@ public:
     // A chunk with a record of `recordSize` bytes (tag and length set) followed by
     // `payload`; for stored streams, unknown tags, or an early "iend".
     PackageBuilder& Raw(uint32_t tag, size_t recordSize, const Bytes& payload);
+    // A translations chunk around `block` deflated; also marks the header's texts
+    // as UTF-8, without which the chunk is not read.
+    PackageBuilder& Languages(const Bytes& block);
 
     // Zero bytes after the last chunk's content, inside that chunk, so that the
     // whole file is a multiple of `multiple` bytes long (as saverpack writes it).

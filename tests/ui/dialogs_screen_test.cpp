@@ -37,14 +37,12 @@ const char kPromptFormat[] =
     "on Cancel to abort.\n\nClick on Preview to view the screen saver prior to installing it. Note that your "
     "mouse must remain stationary after you click on Preview until you wish to terminate the preview.";
 const char kInstalledFormat[] =
-    "%s has been installed as a Windows screen saver. You can configure this screen saver at any time by "
-    "clicking on Start in the Windows task bar and selecting Settings. Select Control Panel and double-click "
-    "on the Display applet. Select the Screen Saver tab.\n\n";
+    "%s has been installed as a Windows screen saver. You can change its settings at any time with the Screen "
+    "saver settings button, or later by searching Windows for \"screen saver\".\n\n";
 const char kActiveFormat[] =
     "Your new screen saver is active, and will blank your screen after a period of %d minute(s) of inactivity.";
 const char kNotActive[] =
-    "Your new screen saver is not yet active. Open the Screen Saver tab of the Control Panel and select it from "
-    "the Screen Saver combo box.";
+    "Your new screen saver is not yet active. Click Screen saver settings and choose it from the list.";
 const char kWriteError[] = "There has been an error writing your screen saver.";
 
 std::string Format(const char* format, const std::string& title)

@@ -191,7 +191,7 @@ std::string Upper(std::string text)
 }
 
 void CheckDialog(const uitest::DialogTemplate& dialog, const std::vector<ExpectedItem>& expected,
-                 const char* name)
+                 const char* name, int16_t cy = 120)
 {
     SCOPED_TRACE(name);
     EXPECT_EQ(dialog.style, 0x908000C4u) << "popup, visible, border, modal frame, font, 3D look";
@@ -199,7 +199,7 @@ void CheckDialog(const uitest::DialogTemplate& dialog, const std::vector<Expecte
     EXPECT_EQ(dialog.x, 0);
     EXPECT_EQ(dialog.y, 0);
     EXPECT_EQ(dialog.cx, 240);
-    EXPECT_EQ(dialog.cy, 120);
+    EXPECT_EQ(dialog.cy, cy);
     EXPECT_EQ(dialog.menu, "");
     EXPECT_EQ(dialog.className, "") << "the system dialog class";
     EXPECT_EQ(dialog.caption, "");
@@ -245,12 +245,14 @@ TEST_F(StubResources, InstallPromptTemplate)
                 {
                     {IDOK, "Button", "Install", kPushButton, 184, 6, 50, 14},
                     {IDCANCEL, "Button", "Cancel", kPushButton, 184, 26, 50, 14},
-                    {IDC_MAKE_DEFAULT, "Button", "&Make this my default screen saver", 0x50010003, 8, 100, 220, 12},
-                    {IDC_PROMPT_TEXT, "Static", "", 0x50000000, 8, 8, 172, 68},
-                    {kNoId, "Static", "Wait time:", 0x50000002, 8, 84, 40, 8},
+                    // The check box wraps (BS_MULTILINE), the texts show "&" (SS_NOPREFIX);
+                    // the labels are a line of the message font high.
+                    {IDC_MAKE_DEFAULT, "Button", "&Make this my default screen saver", 0x50012003, 8, 100, 220, 12},
+                    {IDC_PROMPT_TEXT, "Static", "", 0x50000080, 8, 8, 172, 68},
+                    {kNoId, "Static", "Wait time:", 0x50000082, 8, 84, 40, 10},
                     {IDC_MINUTES, "Edit", "", 0x50812000, 52, 82, 28, 12},
                     {IDC_MINUTES_SPIN, "msctls_updown32", "1,99,10", 0x50000012, 80, 82, 9, 12},
-                    {kNoId, "Static", "minutes", 0x50000000, 92, 84, 28, 8},
+                    {kNoId, "Static", "minutes", 0x50000080, 92, 84, 28, 10},
                     {IDC_PREVIEW, "Button", "&Preview", kPushButton, 184, 46, 50, 14},
                 },
                 "install prompt");
@@ -258,24 +260,21 @@ TEST_F(StubResources, InstallPromptTemplate)
 
 TEST_F(StubResources, DonePromptTemplate)
 {
-    uitest::DialogTemplate dialog = Dialog("DONEPROMPTBOX");
-    CheckDialog(dialog,
+    // The credit line's text comes from the stub's table of texts.
+    CheckDialog(Dialog("DONEPROMPTBOX"),
                 {
                     {IDOK, "Button", "Done", kPushButton, 184, 6, 50, 14},
-                    {IDC_DONE_TEXT, "Static", "", 0x50000000, 8, 4, 172, 84},
-                    {IDC_CREDIT, "Static", nullptr, 0x50000000, 8, 92, 224, 24},
-                    {kNoId, "Static", "Frame1", 0x50000012, 2, 91, 236, 27},
+                    {IDC_DONE_TEXT, "Static", "", 0x50000080, 8, 4, 172, 84},
+                    {IDC_CREDIT, "Static", "", 0x50000080, 8, 110, 224, 24},
+                    {kNoId, "Static", "", 0x50000012, 2, 109, 236, 27},
+                    {IDC_SETTINGS, "Button", "Screen saver &settings", kPushButton, 8, 90, 100, 14},
                 },
-                "done prompt");
-    ASSERT_EQ(dialog.items.size(), 4u);
-    // The credit line is fixed text of our own of about two lines.
-    EXPECT_GT(dialog.items[2].text.size(), 40u);
-    EXPECT_LT(dialog.items[2].text.size(), 200u);
+                "done prompt", 138);
 }
 
 TEST_F(StubResources, WaitBoxTemplate)
 {
-    CheckDialog(Dialog("WAITBOX"), {{IDC_WAIT_TEXT, "Static", "", 0x50000001, 8, 49, 224, 22}}, "wait box");
+    CheckDialog(Dialog("WAITBOX"), {{IDC_WAIT_TEXT, "Static", "", 0x50000081, 8, 49, 224, 22}}, "wait box");
 }
 
 TEST_F(StubResources, TemplateReaderRefusesCutAndExtendedTemplates)
