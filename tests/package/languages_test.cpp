@@ -75,7 +75,7 @@ protected:
         if (!utf8)
             memset(builder.header().abTextMarker, 0, sizeof builder.header().abTextMarker);
         testsupport::WriteFileBytes(path_, builder.Build());
-        return LoadInstaller(nullptr, path_.c_str());
+        return LoadInstaller(nullptr, testsupport::Wide(path_).c_str());
     }
 
     testsupport::TempDir dir_;
@@ -233,7 +233,7 @@ TEST_F(LanguagesTest, StructuralDamageMakesTheInstallerDamaged)
     Bytes installer = builder.Build();
     installer[builder.chunkOffsets().back() + 12] ^= 0xFF;
     testsupport::WriteFileBytes(path_, installer);
-    EXPECT_EQ(LoadInstaller(nullptr, path_.c_str()), 0);
+    EXPECT_EQ(LoadInstaller(nullptr, testsupport::Wide(path_).c_str()), 0);
 }
 
 }  // namespace
