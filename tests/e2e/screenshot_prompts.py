@@ -6,11 +6,15 @@ over its backdrop, for the README.
 
 writes install-prompt.png (the prompt as the installer opens),
 done-prompt.png (after Install with the proposed 10 minutes and the box ticked)
-and install-prompt-utf8.png (the install prompt of an installer whose texts are
-Cyrillic and Greek, stored in UTF-8 as saverpack stores them)."""
+install-prompt-utf8.png (the install prompt of an installer whose texts are
+Cyrillic and Greek, stored in UTF-8 as saverpack stores them) and
+install-prompt-languages.png (one installer made by saverpack.exe with its
+translations, its install prompt under a German and an Arabic Windows, side by
+side)."""
 
 import argparse
 import pathlib
+import subprocess
 import sys
 
 import harness
@@ -67,8 +71,39 @@ def main():
         h.driver("idle", prompt["hwnd"])
         h.settled_screenshot().save_png(output / "install-prompt-utf8.png")
         stub.kill()
-    print("wrote", output / "install-prompt.png,", output / "done-prompt.png", "and",
-          output / "install-prompt-utf8.png")
+        two_languages(h, output / "install-prompt-languages.png")
+    print("wrote", output / "install-prompt.png,", output / "done-prompt.png,", output / "install-prompt-utf8.png",
+          "and", output / "install-prompt-languages.png")
+
+
+def two_languages(h, picture):
+    """One installer as saverpack.exe makes it, under German and Arabic display
+    languages: the middle of each screen, around the prompt, side by side."""
+    installer = h.path("LanguagesSetup.exe")
+    saver = h.path("DEMOSAVR.SCR")
+    saver.write_bytes(b"MZ a saver")
+    colour = screenshot_backdrop.DEMO_COLOUR
+    packer = h.launch(h.build_dir / "saverpack.exe", "build", "--stub", harness.windows_path(h.stub),
+                      "--saver", harness.windows_path(saver), "--title", screenshot_backdrop.DEMO_TITLE,
+                      "--description", screenshot_backdrop.DEMO_DESCRIPTION,
+                      "--colour", "%02X%02X%02X" % (colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF),
+                      "--logo", harness.windows_path(installer_writer.SOURCE_DIR / "demo" / "logo.png"),
+                      "--output", harness.windows_path(installer))
+    if packer.wait() != 0:
+        sys.exit("saverpack.exe build failed: " + packer.output())
+    halves = []
+    for locale in ("de_DE.UTF-8", "ar_SA.UTF-8"):
+        h.locale = locale
+        stub = h.launch(installer)
+        window = h.driver("window", "VelquorInstaller")
+        prompt = h.driver("dialog", window["pid"], "--control", install_run.IDC_MINUTES_SPIN)
+        h.driver("idle", prompt["hwnd"])
+        halves.append(h.path(locale + ".png"))
+        h.settled_screenshot().save_png(halves[-1])
+        stub.kill()
+    h.locale = None
+    subprocess.run(["/usr/bin/convert", *map(str, halves), "-gravity", "center", "-crop", "600x320+0+0", "+repage", "+append", "-depth", "8", str(picture)],
+                   check=True)
 
 
 if __name__ == "__main__":

@@ -3,7 +3,8 @@
 language from its Unix locale: under en_US an installer with translations shows
 exactly what one without them shows; under de_AT (German of Austria, which
 falls back to German) every dialog is German with nothing cut off; under ar_SA
-the dialogs are Arabic and mirrored, and the logo stands at the top right."""
+the dialogs are Arabic and mirrored, and the logo stands at the top right. And
+saverpack.exe's installers carry its languages unless told --languages none."""
 
 import harness
 import install_run
@@ -20,47 +21,8 @@ PLURALS = {
     "ar": lambda n: "one" if n == 1 else "two" if n == 2 else "few" if 3 <= n % 100 <= 10 else "many",
 }
 
-# The texts the cases show, for a tree without the translators' files.
-OWN_TEXTS = {
-    "de": {
-        "install_prompt": "Sie sind dabei, {title} als Windows-Bildschirmschoner zu installieren. Klicken Sie auf "
-                          "„Installieren“, um die Installation abzuschließen, oder auf „Abbrechen“, um sie "
-                          "abzubrechen.\n\nKlicken Sie auf „Vorschau“, um den Bildschirmschoner vor der Installation "
-                          "anzusehen. Bewegen Sie danach die Maus nicht, bis Sie die Vorschau beenden möchten.",
-        "install_button": "Installieren",
-        "cancel_button": "Abbrechen",
-        "preview_button": "&Vorschau",
-        "make_default": "Als &Standardbildschirmschoner verwenden",
-        "wait_time": "Wartezeit:",
-        "minutes_label": "Minuten",
-        "wait": "{title} wird installiert\nBitte warten...",
-        "done_button": "Fertig",
-        "settings_button": "Bildschirmschoner-&Einstellungen",
-        "installed": "{title} wurde als Windows-Bildschirmschoner installiert. Sie können die Einstellungen "
-                     "jederzeit über die Schaltfläche „Bildschirmschoner-Einstellungen“ ändern oder später in "
-                     "Windows nach „Bildschirmschoner“ suchen.\n\n",
-        "active[one]": "Ihr neuer Bildschirmschoner ist aktiv und schaltet den Bildschirm nach {minutes} Minute "
-                       "ohne Aktivität ab.",
-        "credit": "Dieser Bildschirmschoner und sein Installationsprogramm wurden mit saverpack, dem "
-                  "Bildschirmschoner-Packer, erstellt. Mehr dazu in der README-Datei von saverpack.",
-    },
-    "ar": {
-        "install_prompt": "أنت على وشك تثبيت {title} كشاشة توقف لنظام Windows. انقر فوق \"تثبيت\" لإكمال التثبيت "
-                          "أو فوق \"إلغاء\" للإلغاء.\n\nانقر فوق \"معاينة\" لعرض شاشة التوقف قبل تثبيتها. لا تحرك "
-                          "الماوس بعد النقر فوق \"معاينة\" حتى تريد إنهاء المعاينة.",
-        "install_button": "تثبيت",
-        "cancel_button": "إلغاء",
-        "preview_button": "&معاينة",
-        "make_default": "&جعلها شاشة التوقف الافتراضية",
-        "wait_time": "وقت الانتظار:",
-        "minutes_label": "دقيقة",
-    },
-}
-
-
 def language(tag, langids, rtl):
-    path = TRANSLATIONS / (tag + ".lang")
-    texts = installer_writer.read_language_file(path) if path.exists() else OWN_TEXTS[tag]
+    texts = installer_writer.read_language_file(TRANSLATIONS / (tag + ".lang"))
     return {"tag": tag, "langids": langids, "rtl": rtl, "plural": PLURALS[tag], "texts": texts}
 
 
@@ -169,6 +131,26 @@ class Languages(install_run.InstallTestCase):
         self.assertEqual(screen.pixel(harness.SCREEN_WIDTH - 10 - 12, 10 + 12), (255, 0, 0))
         self.assertNotEqual(screen.pixel(10 + 12, 10 + 12), (255, 0, 0))
         run.cancel()
+
+    def test_saverpack_carries_its_languages_and_none_leaves_english(self):
+        H.locale = "de_DE.UTF-8"
+        title = "Aurora"
+        saver = H.path("probe.scr")
+        saver.write_bytes(SESSION.probe)
+        english = ["Install", "Cancel", "&Make this my default screen saver", install_run.prompt_text(title),
+                   "Wait time:", "minutes", "&Preview"]
+        german = [shown(GERMAN, key, title) for key in (
+            "install_button", "cancel_button", "make_default", "install_prompt", "wait_time", "minutes_label",
+            "preview_button")]
+        for name, options, expected in (("all", [], german), ("none", ["--languages", "none"], english)):
+            output = H.path(name + "-packed.exe")
+            packer = H.launch(H.build_dir / "saverpack.exe", "build", "--stub", harness.windows_path(H.stub),
+                              "--saver", harness.windows_path(saver), "--title", title, *options,
+                              "--output", harness.windows_path(output))
+            self.assertEqual(packer.wait(), 0, packer.output())
+            run = self.start(name, data=output.read_bytes())
+            self.assertEqual(texts(run.prompt), expected, name)
+            run.cancel()
 
 
 if __name__ == "__main__":
