@@ -12,14 +12,15 @@ import math
 import pathlib
 import struct
 import sys
-import zlib
+
+sys.dont_write_bytecode = True  # keep the source tree clean
+import make_demo_logo  # noqa: E402  (the PNG writer and the command line)
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 DEFAULT_SOURCE = ROOT / "demo" / "saver" / "saver_icon.txt"
 DEFAULT_OUTPUT = ROOT / "demo" / "saver" / "saver.ico"
 BITMAP_SIZES = (16, 32, 48)
 PNG_SIZE = 256
-PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 
 class IconError(Exception):
@@ -129,9 +130,6 @@ def bitmap_image(rows):
 
 
 def png_image(rows):
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-
     size = len(rows)
     # Each row filtered "Up" (filter type 2: the difference from the row above),
     # which suits a vertical gradient: the PNG is a fraction of the size.
@@ -140,9 +138,7 @@ def png_image(rows):
         line = bytes(to_bytes(v) for pixel in row for v in pixel)
         raw += b"\2" + bytes((c - u) & 0xFF for c, u in zip(line, above))
         above = line
-    raw = bytes(raw)
-    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA, not interlaced
-    return PNG_SIGNATURE + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+    return make_demo_logo.png(size, size, bytes(raw))
 
 
 def build_ico(shapes):
@@ -159,27 +155,8 @@ def build_ico(shapes):
 
 
 def main(argv):
-    check = "--check" in argv
-    paths = [a for a in argv if a != "--check"]
-    if len(paths) > 2 or any(p.startswith("-") for p in paths):
-        print(__doc__, file=sys.stderr)
-        return 2
-    source = pathlib.Path(paths[0]) if paths else DEFAULT_SOURCE
-    output = pathlib.Path(paths[1]) if len(paths) > 1 else DEFAULT_OUTPUT
-    try:
-        icon = build_ico(parse(source.read_text(encoding="ascii")))
-    except (OSError, UnicodeDecodeError, IconError) as error:
-        print(f"make_demo_icon: {source}: {error}", file=sys.stderr)
-        return 1
-    if check:
-        if not output.exists() or output.read_bytes() != icon:
-            print(f"make_demo_icon: {output} is not what {source} gives; run scripts/make_demo_icon.py",
-                  file=sys.stderr)
-            return 1
-        return 0
-    output.write_bytes(icon)
-    print(f"make_demo_icon: wrote {output} ({len(icon)} bytes)")
-    return 0
+    return make_demo_logo.generate(argv, __doc__, "make_demo_icon", DEFAULT_SOURCE, DEFAULT_OUTPUT,
+                                   lambda text: build_ico(parse(text)), (IconError,))
 
 
 if __name__ == "__main__":

@@ -80,33 +80,44 @@ def build_png(palette, rows) -> bytes:
     width, height = len(rows[0]), len(rows)
     # Each row: filter type 0 (none), then R, G, B, A per pixel.
     raw = b"".join(b"\0" + b"".join(bytes(colours[char]) for char in row) for row in rows)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)  # 8-bit RGBA, not interlaced
-    return (PNG_SIGNATURE + _chunk(b"IHDR", header) + _chunk(b"IDAT", zlib.compress(raw, 9)) +
+    return png(width, height, raw)
+
+
+def png(width: int, height: int, filtered_rows: bytes) -> bytes:
+    """An 8-bit RGBA PNG of rows already prefixed with their filter type."""
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)  # not interlaced
+    return (PNG_SIGNATURE + _chunk(b"IHDR", header) + _chunk(b"IDAT", zlib.compress(filtered_rows, 9)) +
             _chunk(b"IEND", b""))
 
 
-def main(argv) -> int:
+def generate(argv, doc, tool, default_source, default_output, build, errors) -> int:
+    """The command line of a generator script: `build(text)` of the SOURCE text
+    written to OUTPUT, or with --check, whether OUTPUT already holds it."""
     check = "--check" in argv
     paths = [a for a in argv if a != "--check"]
     if len(paths) > 2 or any(p.startswith("-") for p in paths):
-        print(__doc__, file=sys.stderr)
+        print(doc, file=sys.stderr)
         return 2
-    source = pathlib.Path(paths[0]) if paths else DEFAULT_SOURCE
-    output = pathlib.Path(paths[1]) if len(paths) > 1 else DEFAULT_OUTPUT
+    source = pathlib.Path(paths[0]) if paths else default_source
+    output = pathlib.Path(paths[1]) if len(paths) > 1 else default_output
     try:
-        picture = build_png(*parse(source.read_text(encoding="ascii")))
-    except (OSError, UnicodeDecodeError, LogoError) as error:
-        print(f"make_demo_logo: {source}: {error}", file=sys.stderr)
+        made = build(source.read_text(encoding="ascii"))
+    except (OSError, UnicodeDecodeError) + errors as error:
+        print(f"{tool}: {source}: {error}", file=sys.stderr)
         return 1
     if check:
-        if not output.exists() or output.read_bytes() != picture:
-            print(f"make_demo_logo: {output} is not what {source} gives; run scripts/make_demo_logo.py",
-                  file=sys.stderr)
+        if not output.exists() or output.read_bytes() != made:
+            print(f"{tool}: {output} is not what {source} gives; run scripts/{tool}.py", file=sys.stderr)
             return 1
         return 0
-    output.write_bytes(picture)
-    print(f"make_demo_logo: wrote {output} ({len(picture)} bytes)")
+    output.write_bytes(made)
+    print(f"{tool}: wrote {output} ({len(made)} bytes)")
     return 0
+
+
+def main(argv) -> int:
+    return generate(argv, __doc__, "make_demo_logo", DEFAULT_SOURCE, DEFAULT_OUTPUT,
+                    lambda text: build_png(*parse(text)), (LogoError,))
 
 
 if __name__ == "__main__":
