@@ -4,7 +4,7 @@
 
 PRESETS := host host-asan win32 win64
 JOBS ?= 2
-E2E_JOBS ?= 3
+E2E_JOBS ?= 2
 
 .PHONY: all deps check demo build $(PRESETS) $(addprefix test-,$(PRESETS)) clean install dist repro-check
 
@@ -30,7 +30,7 @@ test-host-asan: host-asan
 
 # Wine suites run one at a time: they share one prefix and one wineserver. The
 # end-to-end modules each copy a prefix of their own and start their own Xvfb, so
-# they run three at a time: most of their time is waiting for windows, which
+# they run two at a time: most of their time is waiting for windows, which
 # halves the suites' time on two cores.
 # They run in the 32-bit build, which is what ships. A machine that cannot execute
 # 32-bit programs (some virtual machines cannot) checks the 32-bit stub's image

@@ -346,10 +346,13 @@ class Harness:
         """The first line a background driver prints, as JSON."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
+            # Whether it still runs is asked before its output is read: a driver
+            # that prints its line and ends in between is not taken for silent.
+            running = process.running()
             lines = process.output().splitlines()
             if lines and lines[0].endswith("}"):
                 return json.loads(lines[0])
-            if not process.running():
+            if not running:
                 raise HarnessError("driver ended: " + process.output())
             time.sleep(0.02)
         raise HarnessError("no answer from the driver in %.0f s" % timeout)
