@@ -158,38 +158,38 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         if (!FindStub(executable, ProcessEnvironment, &stubPath, &error))
             return Fail(err, unknown.empty() ? error : error + ": " + unknown);
         if (SamePath(output, stubPath))
-            return Fail(err, "the output " + DisplayPath(output) + " is the stub; it would be destroyed");
+            return Fail(err, "the output " + output + " is the stub; it would be destroyed");
     }
 
     for (const char* input : {"--stub", "--saver", "--document", "--logo", "--icon"}) {
         if (line.Has(input) && SamePath(output, line.Value(input)))
-            return Fail(err, "the output " + DisplayPath(output) + " is the file given with " + input +
+            return Fail(err, "the output " + output + " is the file given with " + input +
                                  "; it would be destroyed");
     }
     for (const std::string& input : line.Values("--language-file")) {
         if (SamePath(output, input))
-            return Fail(err, "the output " + DisplayPath(output) +
+            return Fail(err, "the output " + output +
                                  " is a file given with --language-file; it would be destroyed");
     }
 
     // Windows will not replace a read-only file, but Wine and POSIX renames would.
     if (IsReadOnlyFile(output))
-        return Fail(err, "the output " + DisplayPath(output) + " is read-only");
+        return Fail(err, "the output " + output + " is read-only");
 
     if (!ReadWholeFile(stubPath, &contents.stub, &error))
         return Fail(err, error);
     if (LoadedPackage(stubPath).valid())
-        return Fail(err, "the stub " + DisplayPath(stubPath) + " already carries an installer package; give the bare stub");
+        return Fail(err, "the stub " + stubPath + " already carries an installer package; give the bare stub");
     if (contents.stub.size() >= package::kTrailerSize &&
         memcmp(contents.stub.data() + contents.stub.size() - package::kTrailerSize, "iend", 4) == 0)
-        err << "saverpack: warning: the stub " << DisplayPath(stubPath)
+        err << "saverpack: warning: the stub " << stubPath
             << " ends like an installer whose package is damaged; that package becomes part of the stub image\n";
     // The saver may be large: it is read in pieces while it is written.
     uint32_t saverSize = 0;
     if (!CheckInputFile(saverPath, &saverSize, &error))
         return Fail(err, error);
     if (saverSize == 0)
-        return Fail(err, "the saver " + DisplayPath(saverPath) + " is empty");
+        return Fail(err, "the saver " + saverPath + " is empty");
     contents.saverPath = saverPath;
     InstallerFace face;
     if (!MakeInstallerFace(line, saverPath, &contents, &face, &error))
@@ -202,7 +202,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         if (!ReadWholeFile(line.Value("--document"), &contents.document, &error))
             return Fail(err, error);
         if (contents.document.empty())
-            return Fail(err, "the document " + DisplayPath(line.Value("--document")) +
+            return Fail(err, "the document " + (line.Value("--document")) +
                                  " is empty; the installer would take the package for damaged");
     }
     DibFacts logoFacts;
@@ -212,7 +212,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
         if (!ReadWholeFile(line.Value("--logo"), &file, &error))
             return Fail(err, error);
         if (!LogoDibFromFile(file, &contents.logo, &logoFacts, &error))
-            return Fail(err, "the logo " + DisplayPath(line.Value("--logo")) + " cannot be used: " + error);
+            return Fail(err, "the logo " + (line.Value("--logo")) + " cannot be used: " + error);
         contents.logoAlpha = logoFacts.alpha;
     }
 
@@ -223,7 +223,7 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     bool written;
     {
         package::ScopedFile file(OpenFileUtf8(temporary, OF_CREATE));
-        error = "cannot write " + DisplayPath(temporary);
+        error = "cannot write " + temporary;
         written = file.valid() && WritePackage(contents, file.get(), temporary, &layout, &error);
     }
     if (!written) {
@@ -238,8 +238,8 @@ int RunBuild(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (!ReplaceWith(temporary, output, &error))
         return Fail(err, error);
 
-    out << "wrote " << DisplayPath(output) << ", " << layout.installerSize << " bytes\n";
-    out << "  stub      " << DisplayPath(stubPath) << ", " << stubSize << " bytes\n";
+    out << "wrote " << output << ", " << layout.installerSize << " bytes\n";
+    out << "  stub      " << stubPath << ", " << stubSize << " bytes\n";
     out << "  saver     " << contents.saverName << ", " << layout.saverSize << " bytes, " << layout.saverCompressed
         << " compressed\n";
     if (contents.hasDocument)

@@ -58,7 +58,7 @@ void PrintAppEntry(std::ostream& out, const LoadedPackage& loaded)
 void PrintValid(std::ostream& out, const std::string& path, const LoadedPackage& loaded, const PackageWalk& walk)
 {
     const package::InstHeader& header = loaded.header();
-    out << DisplayPath(path) << ": valid installer\n";
+    out << path << ": valid installer\n";
     // Always UTF-8 out: marked texts are that already, older ones are taken as
     // Windows-1252, the code page of the systems they were mostly made on.
     const bool utf8 = package::HasUtf8Texts(header);
@@ -124,7 +124,7 @@ int RunInspect(int argc, const char* const* argv, std::ostream& out, std::ostrea
     }
     LoadedPackage loaded(path);
     if (!loaded.valid()) {
-        out << DisplayPath(path) << ": damaged installer: " << WhyRefused(walk) << "\n";
+        out << path << ": damaged installer: " << WhyRefused(walk) << "\n";
         PrintChunks(out, walk);
         return kExitFailure;
     }
@@ -168,16 +168,16 @@ int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostrea
         return kExitFailure;
     }
     if (SamePath(path, destination)) {
-        err << "saverpack: DEST is the installer " << DisplayPath(path) << " itself; it would be destroyed\n";
+        err << "saverpack: DEST is the installer " << path << " itself; it would be destroyed\n";
         return kExitFailure;
     }
     LoadedPackage loaded(path);
     if (!loaded.valid()) {
-        err << "saverpack: " << DisplayPath(path) << " is a damaged installer: " << WhyRefused(path) << "\n";
+        err << "saverpack: " << path << " is a damaged installer: " << WhyRefused(path) << "\n";
         return kExitFailure;
     }
     if (!loaded.hasSaver()) {
-        err << "saverpack: " << DisplayPath(path) << " holds no saver\n";
+        err << "saverpack: " << path << " holds no saver\n";
         return kExitFailure;
     }
     if (WriteSaverFile(WidePath(destination).c_str(), WidePath(path).c_str(), loaded.saverOffset()) != 1) {
@@ -185,12 +185,12 @@ int RunExtract(int argc, const char* const* argv, std::ostream& out, std::ostrea
         std::string reason = InflateSaverToNowhere(path, loaded.saverOffset(), &size, &error)
                                  ? "it cannot be written there"
                                  : error;
-        err << "saverpack: the saver was not written to " << DisplayPath(destination) << ": " << reason << "; "
-            << DisplayPath(destination) << " is as it was\n";
+        err << "saverpack: the saver was not written to " << destination << ": " << reason << "; "
+            << destination << " is as it was\n";
         return kExitFailure;
     }
     std::error_code ec;
-    out << "wrote " << loaded.saver().szFileName << " to " << DisplayPath(destination) << ", "
+    out << "wrote " << loaded.saver().szFileName << " to " << destination << ", "
         << std::filesystem::file_size(FileSystemPath(destination), ec) << " bytes\n";
     return kExitSuccess;
 }

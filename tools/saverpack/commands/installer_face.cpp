@@ -100,11 +100,11 @@ bool MakeInstallerFace(const CommandLine& line, const std::string& saverPath, Pa
             return false;
         std::string problem;
         if (!ReadIconFile(file, &face->icon, &problem)) {
-            *error = "the icon " + DisplayPath(path) + " is not a Windows .ico file: " + problem;
+            *error = "the icon " + path + " is not a Windows .ico file: " + problem;
             return false;
         }
         face->hasIcon = true;
-        face->report.push_back("  icon      " + DisplayPath(path) + ": " + DescribeIcon(face->icon));
+        face->report.push_back("  icon      " + path + ": " + DescribeIcon(face->icon));
     }
     const bool needed = !line.Has("--title") || !line.Has("--publisher") || !line.Has("--version") || !face->hasIcon;
     const SaverResources saver = needed ? ReadSaverResourcesFrom(saverPath) : SaverResources();
@@ -160,7 +160,7 @@ bool DressStub(const InstallerFace& face, const PackageContents& contents, const
     VersionNumbers(face.version, info.productVersion);
     // Printed paths are UTF-8 wherever saverpack runs on Windows; elsewhere a
     // path may be any bytes, and one that is not UTF-8 is left out.
-    std::string original = DisplayPath(BaseName(output));
+    std::string original = (BaseName(output));
     if (!Utf8Problem(original).empty())
         original.clear();
     info.strings = {{"CompanyName", face.publisher},

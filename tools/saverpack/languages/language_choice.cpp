@@ -92,14 +92,14 @@ bool ChooseLanguages(const std::string& option, const std::vector<std::string>& 
         uint32_t size = 0;
         if (!CheckInputFile(path, &size, &error) || size > kMaxLanguageFileBytes ||
             !ReadWholeFile(path, &bytes, &error)) {
-            problems->push_back(error.empty() ? DisplayPath(path) + " is " + std::to_string(size) +
+            problems->push_back(error.empty() ? path + " is " + std::to_string(size) +
                                                     " bytes long, more than a language file can be"
                                               : error);
             continue;
         }
-        Source source{Language(), DisplayPath(path), false};
+        Source source{Language(), path, false};
         std::vector<std::string> found;
-        if (!ReadLanguageFile(DisplayPath(path), std::string(bytes.begin(), bytes.end()), &source.language, &found)) {
+        if (!ReadLanguageFile(path, std::string(bytes.begin(), bytes.end()), &source.language, &found)) {
             problems->insert(problems->end(), found.begin(), found.end());
             continue;
         }

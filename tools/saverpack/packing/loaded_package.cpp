@@ -63,7 +63,7 @@ bool InflateSaverToNowhere(const std::string& path, uint32_t offset, uint32_t* s
         package::ScopedFile target(OpenFileUtf8(scratch, OF_CREATE));
         package::InstScr record;
         if (!source.valid() || !target.valid()) {
-            *error = "cannot open " + DisplayPath(source.valid() ? scratch : path);
+            *error = "cannot open " + (source.valid() ? scratch : path);
         } else if (offset > uint32_t(INT32_MAX) || _llseek(source.get(), LONG(offset), FILE_BEGIN) != LONG(offset) ||
                    _lread(source.get(), &record, package::kSaverRecordSize) != package::kSaverRecordSize ||
                    record.dwTag != package::kTagSaver || record.dwLength < package::kSaverRecordSize) {

@@ -25,7 +25,7 @@ bool WalkFile(const std::string& path, PackageWalk* walk, std::string* error)
         return false;
     package::ScopedFile file(OpenFileUtf8(path, OF_READ));
     if (!file.valid()) {
-        *error = "cannot read " + DisplayPath(path) + ": cannot open it";
+        *error = "cannot read " + path + ": cannot open it";
         return false;
     }
     *walk = WalkPackage(package::BoundedReader::OverFile(file.get(), size));

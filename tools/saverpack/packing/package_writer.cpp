@@ -222,14 +222,14 @@ std::string WriteFailure(const InstallerFile& out, const std::string& name)
 {
     return out.tooLarge() ? "the installer would be more than " + std::to_string(INT32_MAX) +
                                 " bytes; the stub can read at most 2 GiB"
-                          : "cannot write " + DisplayPath(name);
+                          : "cannot write " + name;
 }
 
 // Deflates the saver into the installer, a piece at a time; *read gets the
 // saver's size. Empty on success, else why not.
 std::string DeflateSaver(const PackageContents& contents, const std::string& name, InstallerFile* out, uint64_t* read)
 {
-    const std::string saverName = contents.saverPath.empty() ? std::string("the saver") : DisplayPath(contents.saverPath);
+    const std::string saverName = contents.saverPath.empty() ? std::string("the saver") : contents.saverPath;
     SaverSource source(contents);
     if (!source.opened())
         return "cannot read " + saverName + ": cannot open it";

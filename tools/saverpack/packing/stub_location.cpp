@@ -52,7 +52,7 @@ bool FindStub(const std::string& executable, const EnvironmentLookup& lookup, st
     const char* named = lookup(kStubVariable);
     if (named != nullptr && *named != '\0') {
         if (!Exists(named)) {
-            *error = "the stub " + DisplayPath(named) + " named by " + kStubVariable + " does not exist";
+            *error = "the stub " + std::string(named) + " named by " + kStubVariable + " does not exist";
             return false;
         }
         *stub = named;
@@ -85,7 +85,7 @@ bool FindStub(const std::string& executable, const EnvironmentLookup& lookup, st
             *stub = candidate;
             return true;
         }
-        looked += "\n  no " + DisplayPath(candidate);
+        looked += "\n  no " + candidate;
     }
     *error = looked;
     return false;

@@ -70,18 +70,18 @@ bool CheckInputFile(const std::string& path, uint32_t* size, std::string* error)
     std::error_code ec;
     fs::file_status status = fs::status(FileSystemPath(path), ec);
     if (ec || !fs::exists(status)) {
-        *error = "cannot read " + DisplayPath(path) + ": no such file";
+        *error = "cannot read " + path + ": no such file";
         return false;
     }
     if (!fs::is_regular_file(status)) {
-        *error = "cannot read " + DisplayPath(path) + ": not a regular file";
+        *error = "cannot read " + path + ": not a regular file";
         return false;
     }
     uintmax_t bytes = fs::file_size(FileSystemPath(path), ec);
     // The stub addresses its own file with signed 32-bit offsets; nothing larger
     // can take part in a package.
     if (ec || bytes > uintmax_t(INT32_MAX)) {
-        *error = "cannot read " + DisplayPath(path) + ": larger than 2 GiB";
+        *error = "cannot read " + path + ": larger than 2 GiB";
         return false;
     }
     *size = uint32_t(bytes);
@@ -95,12 +95,12 @@ bool ReadWholeFile(const std::string& path, Bytes* bytes, std::string* error)
         return false;
     std::ifstream in(FileSystemPath(path), std::ios::binary);
     if (!in) {
-        *error = "cannot read " + DisplayPath(path) + ": cannot open it";
+        *error = "cannot read " + path + ": cannot open it";
         return false;
     }
     bytes->resize(size);
     if (size != 0 && !in.read(reinterpret_cast<char*>(bytes->data()), std::streamsize(size))) {
-        *error = "cannot read " + DisplayPath(path) + ": read error";
+        *error = "cannot read " + path + ": read error";
         return false;
     }
     return true;
@@ -156,7 +156,7 @@ bool MakeTemporaryBeside(const std::string& path, std::string* temporary, std::s
     WCHAR name[MAX_PATH];
     if (!package::DirectoryOf(WidePath(path).c_str(), directory, MAX_PATH) ||
         GetTempFileNameW(directory, WIDE_TEXT("SPK"), 0, name) == 0) {
-        *error = "cannot create a file beside " + DisplayPath(path);
+        *error = "cannot create a file beside " + path;
         return false;
     }
     *temporary = Utf8Path(name);
@@ -169,7 +169,7 @@ bool ReplaceWith(const std::string& temporary, const std::string& path, std::str
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     DeleteFileUtf8(temporary);
-    *error = "cannot write " + DisplayPath(path) + " (a directory, read-only, or not writable)";
+    *error = "cannot write " + path + " (a directory, read-only, or not writable)";
     return false;
 }
 

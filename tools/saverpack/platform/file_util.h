@@ -25,12 +25,6 @@ bool CheckInputFile(const std::string& path, uint32_t* size, std::string* error)
 // in UTF-16 on Windows, where a narrow path would be read in the ANSI code page
 // and a folder named in any other script could not be reached.
 
-// A path as saverpack prints it: as it keeps it.
-inline std::string DisplayPath(const std::string& path)
-{
-    return path;
-}
-
 // A path in UTF-16, for the wide calls (OpenFileW, LoadInstaller, WriteSaverFile).
 std::basic_string<WCHAR> WidePath(const std::string& path);
 

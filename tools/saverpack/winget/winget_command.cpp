@@ -123,7 +123,7 @@ std::string TextsProblem(const std::string& shown, const package::InstHeader& he
 // `inspect --verify` requires. Fills in what the manifest takes from it.
 std::string InstallerProblem(const std::string& path, WingetPackage* package)
 {
-    const std::string shown = DisplayPath(path);
+    const std::string shown = path;
     LoadedPackage loaded(path);
     if (!loaded.valid())
         return shown + " is a damaged installer: " + WhyRefused(path);
@@ -166,7 +166,7 @@ bool FileSha256(const std::string& path, std::string* hex, std::string* error)
     }
     uint8_t sum[kSha256Size];
     if (!in.eof() || !digest.Finish(sum)) {
-        *error = "cannot compute the SHA-256 of " + DisplayPath(path);
+        *error = "cannot compute the SHA-256 of " + path;
         return false;
     }
     static const char kHex[] = "0123456789ABCDEF";
@@ -276,7 +276,7 @@ int RunWinget(int argc, const char* const* argv, std::ostream& out, std::ostream
         top.pop_back();
     const std::string relative = ManifestFolder(package.identifier, package.version);
     const fs::path folder = FileSystemPath(top) / fs::u8path(relative);
-    const std::string shown = DisplayPath(top) + "/" + relative;
+    const std::string shown = top + "/" + relative;
     std::error_code ec;
     if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
         return Fail(err, shown + " exists and is not a folder");
@@ -292,7 +292,7 @@ int RunWinget(int argc, const char* const* argv, std::ostream& out, std::ostream
     out << "wrote " << shown << "\n";
     for (const ManifestFile& file : files)
         out << "  " << file.name << "\n";
-    out << "  installer  " << DisplayPath(installer) << ", " << size << " bytes, SHA-256 " << package.installerSha256
+    out << "  installer  " << installer << ", " << size << " bytes, SHA-256 " << package.installerSha256
         << "\n";
     out << "Check it with `winget validate --manifest " << shown
         << "` on Windows, then submit the folder to the community repository.\n";
